@@ -1,0 +1,179 @@
+// orvex: the engine layer over SDL2 and SDL2_mixer.
+//
+// One window, one renderer, one frame loop, on one thread. The engine owns everything it
+// creates through SDL and releases it in ORVEX_Quit. Results: 0 on success and -1 on failure;
+// operations that register a resource return its id, 0 on failure; queries return their value.
+// Records that an operation takes begin with `reserved`, which is never read: build them with
+// designated initialisers and leave every field you do not mention zero.
+#pragma once
+
+#include <cstdint>
+
+struct SDL_Texture;
+struct Mix_Chunk;
+
+//------------------------------------------------------------------------------------------
+// Limits and constants
+//------------------------------------------------------------------------------------------
+constexpr int32_t ORVEX_MAX_KEYS = 512;     // key states, indexed by SDL scancode
+constexpr int32_t ORVEX_MAX_BUTTONS = 256;  // mouse button states, indexed by SDL button
+constexpr int32_t ORVEX_WHOLE_IMAGE = INT32_MIN;  // ORVEX_DrawImageArgs w/h: the whole extent
+
+//------------------------------------------------------------------------------------------
+// Configuration, start-up and shutdown
+//------------------------------------------------------------------------------------------
+struct ORVEX_Config {
+    int32_t reserved;
+    int32_t width;          // logical size in pixels
+    int32_t height;
+    int32_t scale;          // window size multiplier at creation
+    int32_t fps;            // frame rate to pace to; <= 0 turns pacing off
+    uint8_t pixel_perfect;  // cut letterbox scales above 1 to a whole number
+    uint8_t logical_size;   // no target texture: SDL's logical size letterboxes instead
+    uint8_t scale_linear;   // linear texture filtering for textures created after start-up
+    uint8_t show_cursor;    // 0 hides the mouse cursor
+    int32_t mixer;          // 0 no audio, 1 open the device, 2 also initialise FLAC first
+    const char* title;      // window title; read during ORVEX_Init only
+};
+
+int32_t ORVEX_Init(const ORVEX_Config* config);  // 0, or -1 after logging the cause
+void ORVEX_Quit(void);                           // releases everything; safe to call twice
+
+//------------------------------------------------------------------------------------------
+// Frame loop, events and device state
+//------------------------------------------------------------------------------------------
+enum KeyState : int32_t {
+    ORVEX_KEY_UP = 0,
+    ORVEX_KEY_DOWN = 1,
+    ORVEX_KEY_RELEASED = 2,  // went up during the last turn
+    ORVEX_KEY_PRESSED = 3,   // went down during the last turn
+};
+
+enum : int32_t { ORVEX_EVENT_QUIT = 0, ORVEX_EVENT_KEY_DOWN = 1, ORVEX_EVENT_KEY_UP = 2 };
+
+struct ORVEX_Event {
+    int32_t kind;  // ORVEX_EVENT_*
+    int32_t code;  // SDL scancode of a key event
+};
+
+// Runs ORVEX_Cycle then frame(user) until the window is closed (returns 0) or frame returns
+// non-zero (returns 1).
+int32_t ORVEX_MainLoop(int32_t (*frame)(void* user), void* user);
+int32_t ORVEX_Cycle(void);                     // change scan, key aging, event drain; 0
+int32_t ORVEX_PumpEvents(ORVEX_Event* event);  // 1 at a quit event, 0 when the queue is empty
+KeyState ORVEX_GetKeyState(int32_t scancode);  // scancodes outside 0..511 read as up
+bool ORVEX_IsKeyDown(int32_t scancode);        // down or pressed
+bool ORVEX_IsKeyPressed(int32_t scancode);     // pressed this turn
+bool ORVEX_IsKeyReleased(int32_t scancode);    // released this turn
+bool ORVEX_IsKeyUp(int32_t scancode);          // up or released
+KeyState ORVEX_GetButtonState(int32_t button); // mouse buttons, 0..255; others read as up
+uint32_t ORVEX_GetFrameCount(void);            // frames presented so far
+int32_t ORVEX_ShouldQuit(void);                // 1 once a quit event arrived
+
+//------------------------------------------------------------------------------------------
+// Frame presentation
+//------------------------------------------------------------------------------------------
+int32_t ORVEX_DrawBegin(void);    // the target texture becomes the render target
+int32_t ORVEX_ScreenClear(void);  // clear the current target with the renderer's colour
+int32_t ORVEX_DrawEnd(void);      // letterbox into the window, wait, present, count
+void ORVEX_GetMousePos(int32_t* x, int32_t* y);      // logical coordinates; null skips
+void ORVEX_WindowToLogical(int32_t* x, int32_t* y);  // in place; null skips
+
+//------------------------------------------------------------------------------------------
+// Resource registry and hot reload
+//------------------------------------------------------------------------------------------
+using ResourceId = uint32_t;  // 1-based, valid until ORVEX_Quit; 0 is none or failure
+
+enum ResourceType : uint32_t {
+    ORVEX_RESOURCE_RAW = 0,
+    ORVEX_RESOURCE_IMAGE = 1,
+    ORVEX_RESOURCE_SOUND = 2,
+    ORVEX_RESOURCE_INVALID = 0xFFFFFFFFu,  // what ORVEX_GetResourceType answers for a bad id
+};
+
+union ResourcePayload {
+    struct {
+        uint8_t* data;  // owned copy of the bytes
+        int64_t size;
+    } raw;
+    struct {
+        int32_t width;
+        int32_t height;
+        SDL_Texture* texture;
+    } image;
+    struct {
+        Mix_Chunk* chunk;
+    } sound;
+};
+
+struct ResourceEntry {
+    ResourceType type;
+    char* path;          // owned copy of the file path; null for entries from memory
+    int64_t mtime;       // seconds; 0 until the first change scan
+    int64_t mtime_nsec;  // sub-second part and size catch a file saved twice in one second
+    int64_t file_size;
+    ResourcePayload payload;
+};
+
+ResourceId ORVEX_LoadResource(const char* path);  // type from the extension
+ResourceId ORVEX_LoadResourceTyped(ResourceType type, const char* path);
+ResourceId ORVEX_LoadResourceFromMemory(ResourceType type, const void* bytes, uint32_t size);
+int32_t ORVEX_ReloadResource(ResourceId id);  // re-read the file; the old payload survives a failure
+void ORVEX_HotReload(void);                   // reload every entry whose file changed
+// Accessors: an id of 0 or above the count is reported on stderr and answers null,
+// ORVEX_RESOURCE_INVALID or 0 (the image sizes also answer 0 for an entry that is no image).
+// Entry and payload addresses are valid until the next registration.
+ResourceEntry* ORVEX_GetResource(ResourceId id);
+ResourceType ORVEX_GetResourceType(ResourceId id);
+const char* ORVEX_GetResourcePath(ResourceId id);
+ResourcePayload* ORVEX_GetResourceData(ResourceId id);
+int32_t ORVEX_GetImageWidth(ResourceId id);
+int32_t ORVEX_GetImageHeight(ResourceId id);
+
+//------------------------------------------------------------------------------------------
+// Audio
+//------------------------------------------------------------------------------------------
+struct ORVEX_PlaySoundArgs {
+    int32_t reserved;
+    ResourceId id;  // a sound entry
+    int32_t loops;  // extra repetitions, -1 for endless
+    float volume;   // 1.0 is full volume
+};
+
+int32_t ORVEX_PlayMusic(const char* path, int32_t loops);  // restarts from the beginning
+void ORVEX_StopMusic(void);
+int32_t ORVEX_PlaySound(const ORVEX_PlaySoundArgs* args);  // on the first free channel
+
+//------------------------------------------------------------------------------------------
+// Renderer drawing (onto the current render target, in the draw colour)
+//------------------------------------------------------------------------------------------
+struct ORVEX_DrawImageArgs {
+    int32_t reserved;
+    ResourceId id;   // an image entry
+    int32_t x, y;    // destination, target pixels
+    int32_t ix, iy;  // top-left of the source rectangle
+    int32_t w, h;    // source size; ORVEX_WHOLE_IMAGE for all of it; negative mirrors
+    float rotation;  // fraction of a full turn, clockwise
+    float scale_x, scale_y;  // negative mirrors
+    uint8_t centered;        // (x, y) is the centre
+    uint8_t flip_x, flip_y;
+};
+
+struct ORVEX_DrawRectangleArgs {
+    int32_t reserved;
+    int32_t x, y, w, h;
+    uint8_t fill;
+    uint8_t centered;
+};
+
+struct ORVEX_ColorArgs {
+    int32_t reserved;
+    float r, g, b, a;  // 0..1; a negative component keeps the current one
+};
+
+int32_t ORVEX_DrawImage(const ORVEX_DrawImageArgs* args);
+int32_t ORVEX_DrawLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1);
+int32_t ORVEX_DrawPoint(int32_t x, int32_t y);
+int32_t ORVEX_DrawRectangle(const ORVEX_DrawRectangleArgs* args);
+int32_t ORVEX_SetDrawColor8(int32_t r, int32_t g, int32_t b, int32_t a);  // low 8 bits count
+int32_t ORVEX_SetDrawColor(const ORVEX_ColorArgs* args);  // above 1.0 clamps to 255

@@ -1,0 +1,15 @@
+// The game's frame: update the player, draw the shaken stage picture and the square into
+// the canvas, dither it onto the screen. The stage counter advances at every wall turn; the
+// game ends when it runs past the last picture.
+#pragma once
+
+#include <cstdint>
+
+#include "px.hpp"
+
+constexpr int32_t STAGE_COUNT = 7;
+
+extern int32_t stage;                                   // index into stage_images
+extern const PxImage* const stage_images[STAGE_COUNT];
+
+int32_t game_frame(void* player);  // 0 to go on, 1 once the last stage is passed

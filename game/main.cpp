@@ -1,0 +1,2 @@
+// (not yet written)
+int main(int, char**) { return 0; }
