@@ -10,6 +10,7 @@
 #include <cstdint>
 
 struct SDL_Texture;
+struct SDL_Renderer;
 struct Mix_Chunk;
 
 //------------------------------------------------------------------------------------------
@@ -38,6 +39,7 @@ struct ORVEX_Config {
 
 int32_t ORVEX_Init(const ORVEX_Config* config);  // 0, or -1 after logging the cause
 void ORVEX_Quit(void);                           // releases everything; safe to call twice
+SDL_Renderer* ORVEX_GetRenderer(void);           // for modules that draw with SDL (px); null before start-up
 
 //------------------------------------------------------------------------------------------
 // Frame loop, events and device state
