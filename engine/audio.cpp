@@ -1,1 +1,79 @@
-// (not yet written)
+// Music and sounds through SDL2_mixer. One music stream at a time, opened by path and
+// restarted from its beginning on every request; sounds are registry entries played on the
+// first free mixing channel. The audio device itself belongs to start-up and shutdown.
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include <cmath>
+#include <cstdio>
+
+#include "engine_state.hpp"
+#include "resources_internal.hpp"
+
+//------------------------------------------------------------------------------------------
+// Reporting
+//------------------------------------------------------------------------------------------
+static void log_sdl_error(void) { SDL_Log("%s\n", SDL_GetError()); }
+
+//------------------------------------------------------------------------------------------
+// Music
+//------------------------------------------------------------------------------------------
+// Halts and frees the current music, if any.
+static void drop_music(void) {
+    if (Mix_PlayingMusic()) Mix_HaltMusic();
+    if (orvex.music) Mix_FreeMusic(orvex.music);
+    orvex.music = nullptr;
+}
+
+int32_t ORVEX_PlayMusic(const char* path, int32_t loops) {
+    if (orvex.config.mixer == 0) {
+        fprintf(stderr, "mixer is disabled\n");
+        return -1;
+    }
+    drop_music();
+    // A music that loads but fails to start stays current and goes at the next request.
+    orvex.music = path ? Mix_LoadMUS(path) : nullptr;
+    if (!path) SDL_SetError("ORVEX_PlayMusic: path is NULL");
+    if (!orvex.music || Mix_PlayMusic(orvex.music, loops) < 0) {
+        log_sdl_error();
+        return -1;
+    }
+    return 0;
+}
+
+void ORVEX_StopMusic(void) {
+    if (orvex.config.mixer == 0) return;
+    drop_music();
+}
+
+//------------------------------------------------------------------------------------------
+// Sounds
+//------------------------------------------------------------------------------------------
+// 128 x volume truncated toward zero, saturated to the int range so that any float is safe;
+// the mixer ignores a negative result and caps one above 128.
+static int chunk_volume(float volume) {
+    float v = 128.0f * volume;
+    if (std::isnan(v)) return 0;
+    if (v <= -2147483648.0f) return INT32_MIN;
+    if (v >= 2147483647.0f) return INT32_MAX;
+    return int(v);
+}
+
+int32_t ORVEX_PlaySound(const ORVEX_PlaySoundArgs* args) {
+    if (!args) {
+        fprintf(stderr, "ORVEX_PlaySound: args is NULL\n");
+        return -1;
+    }
+    ResourceEntry* entry = registry_lookup_arg("ORVEX_PlaySound", args->id);
+    if (!entry) return -1;
+    if (entry->type != ORVEX_RESOURCE_SOUND) {
+        fprintf(stderr, "%u isn't a sound\n", args->id);
+        return -1;
+    }
+    Mix_VolumeChunk(entry->payload.sound.chunk, chunk_volume(args->volume));
+    if (Mix_PlayChannel(-1, entry->payload.sound.chunk, args->loops) < 0) {
+        log_sdl_error();
+        return -1;
+    }
+    return 0;
+}

@@ -1,5 +1,390 @@
-// Placeholder until the resource registry lands: an empty registry.
-#include "engine_state.hpp"
+// The resource registry: one growable table of entries, each an image texture, a sound chunk
+// or a private copy of raw bytes, addressed by its 1-based position (the ResourceId).
+// Entries that came from files remember the path and the file's time and size; the change
+// scan at the start of every engine turn reloads an entry in place when those change.
+#include <SDL.h>
+#include <SDL_mixer.h>
+#include <strings.h>
+#include <sys/stat.h>
 
-void ORVEX_HotReload(void) {}
-void release_resources(void) {}
+#include <cerrno>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "engine_state.hpp"
+#include "resources_internal.hpp"
+
+//------------------------------------------------------------------------------------------
+// Reporting
+//------------------------------------------------------------------------------------------
+static void log_sdl_error(void) { SDL_Log("%s\n", SDL_GetError()); }
+
+// A caller error or a refused request: one formatted line on stderr.
+static void report(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    vfprintf(stderr, format, args);
+    va_end(args);
+}
+
+//------------------------------------------------------------------------------------------
+// Lookup
+//------------------------------------------------------------------------------------------
+ResourceEntry* registry_lookup(const char* op, ResourceId id) {
+    if (id == 0 || id > orvex.registry.count) {
+        report("%s: no resource with id %u\n", op, id);
+        return nullptr;
+    }
+    return &orvex.registry.table[id - 1];
+}
+
+ResourceEntry* registry_lookup_arg(const char* op, ResourceId id) {
+    if (id == 0) {
+        report("args->id is 0\n");
+        return nullptr;
+    }
+    return registry_lookup(op, id);
+}
+
+//------------------------------------------------------------------------------------------
+// Table growth
+//------------------------------------------------------------------------------------------
+// Makes room for one more entry. Byte sizes are powers of two from 16 up, so registration
+// is amortised constant time; on failure the old table stays as it was.
+static bool reserve_ressources(void) {
+    uint64_t n = orvex.registry.count;
+    if (orvex.registry.capacity >= n + 1) return true;
+    if (n >= UINT32_MAX) {
+        report("ORVEX_LoadResourceFromMemory: the registry is full\n");
+        return false;
+    }
+    size_t need = (n + 1) * sizeof(ResourceEntry);
+    size_t bytes = 16;
+    while (bytes < need) bytes *= 2;
+    void* table = realloc(orvex.registry.table, bytes);
+    if (!table) {
+        perror("ORVEX_LoadResourceFromMemory:reserve_ressources");
+        report("failed to reserve for new ressource\n");
+        return false;
+    }
+    orvex.registry.table = static_cast<ResourceEntry*>(table);
+    orvex.registry.capacity = bytes / sizeof(ResourceEntry);
+    return true;
+}
+
+//------------------------------------------------------------------------------------------
+// Decoding
+//------------------------------------------------------------------------------------------
+static int32_t load_raw(ResourceEntry* entry, const void* bytes, int32_t size) {
+    // One byte at least, so that an empty resource still owns a block of its own.
+    uint8_t* data = static_cast<uint8_t*>(malloc(size > 0 ? size_t(size) : 1));
+    if (!data) {
+        perror("ORVEX_DirectResourceLoad");
+        return -1;
+    }
+    if (size > 0) memcpy(data, bytes, size_t(size));
+    entry->payload.raw.data = data;
+    entry->payload.raw.size = size;
+    return 0;
+}
+
+// The texture's size, or -1 after destroying it when blending or the query fails.
+static int32_t finish_texture(ResourceEntry* entry, SDL_Texture* texture) {
+    int32_t w = 0, h = 0;
+    if (SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_BLEND) != 0 ||
+        SDL_QueryTexture(texture, nullptr, nullptr, &w, &h) != 0) {
+        log_sdl_error();
+        SDL_DestroyTexture(texture);
+        return -1;
+    }
+    entry->payload.image.width = w;
+    entry->payload.image.height = h;
+    entry->payload.image.texture = texture;
+    return 0;
+}
+
+// Image data is decoded as BMP whatever the file was called.
+static int32_t load_image(ResourceEntry* entry, const void* bytes, int32_t size) {
+    SDL_RWops* stream = SDL_RWFromConstMem(bytes, size);
+    SDL_Surface* surface = stream ? SDL_LoadBMP_RW(stream, 1) : nullptr;
+    if (!surface) {
+        log_sdl_error();
+        return -1;
+    }
+    SDL_Texture* texture = SDL_CreateTextureFromSurface(orvex.video.renderer, surface);
+    SDL_FreeSurface(surface);
+    if (!texture) {
+        log_sdl_error();
+        return -1;
+    }
+    return finish_texture(entry, texture);
+}
+
+static int32_t load_sound(ResourceEntry* entry, const void* bytes, int32_t size) {
+    if (orvex.config.mixer == 0) {
+        SDL_Log("audio mixer disabled, skip loading");
+        return -1;
+    }
+    SDL_RWops* stream = SDL_RWFromConstMem(bytes, size);
+    Mix_Chunk* chunk = stream ? Mix_LoadWAV_RW(stream, 0) : nullptr;
+    if (stream) SDL_RWclose(stream);
+    if (!chunk) {
+        log_sdl_error();
+        return -1;
+    }
+    entry->payload.sound.chunk = chunk;
+    return 0;
+}
+
+// Decodes the bytes into the entry's payload by its type; 0, or -1 with the payload as it was.
+static int32_t ORVEX_DirectResourceLoad(ResourceEntry* entry, const void* bytes, int32_t size) {
+    switch (entry->type) {
+    case ORVEX_RESOURCE_RAW: return load_raw(entry, bytes, size);
+    case ORVEX_RESOURCE_IMAGE: return load_image(entry, bytes, size);
+    case ORVEX_RESOURCE_SOUND: return load_sound(entry, bytes, size);
+    default: report("invalid type\n"); return -1;
+    }
+}
+
+//------------------------------------------------------------------------------------------
+// Release
+//------------------------------------------------------------------------------------------
+static void release_payload(ResourceEntry* entry) {
+    ResourcePayload* p = &entry->payload;
+    switch (entry->type) {
+    case ORVEX_RESOURCE_RAW:
+        free(p->raw.data);
+        p->raw.data = nullptr;
+        break;
+    case ORVEX_RESOURCE_IMAGE:
+        if (p->image.texture) SDL_DestroyTexture(p->image.texture);
+        p->image.texture = nullptr;
+        break;
+    case ORVEX_RESOURCE_SOUND:
+        if (p->sound.chunk) Mix_FreeChunk(p->sound.chunk);
+        p->sound.chunk = nullptr;
+        break;
+    default: report("unknown resource type %u\n", unsigned(entry->type)); break;
+    }
+}
+
+static void release_resource(ResourceEntry* entry, bool with_path) {
+    if (with_path) {
+        free(entry->path);
+        entry->path = nullptr;
+    }
+    release_payload(entry);
+}
+
+void release_resources(void) {
+    for (uint64_t i = 0; i < orvex.registry.count; ++i) {
+        release_resource(&orvex.registry.table[i], true);
+    }
+    free(orvex.registry.table);
+    orvex.registry.table = nullptr;
+    orvex.registry.count = 0;
+    orvex.registry.capacity = 0;
+}
+
+//------------------------------------------------------------------------------------------
+// Files
+//------------------------------------------------------------------------------------------
+// Reads an open file whole into a fresh block; null after reporting. Files of 2 GiB or more
+// are refused rather than cut short.
+static uint8_t* drain(FILE* file, const char* path, int32_t* size) {
+    if (fseeko(file, 0, SEEK_END) != 0) {
+        perror("ORVEX_LoadResourceTyped:drain");
+        return nullptr;
+    }
+    off_t end = ftello(file);
+    if (end > ORVEX_MAX_RESOURCE_BYTES) {
+        report("%s: file of %lld bytes is too large (2 GiB or more)\n", path, (long long)end);
+        return nullptr;
+    }
+    uint8_t* block = nullptr;
+    if (end >= 0 && fseeko(file, 0, SEEK_SET) == 0) {
+        block = static_cast<uint8_t*>(malloc(end > 0 ? size_t(end) : 1));
+    }
+    if (!block || fread(block, 1, size_t(end), file) != size_t(end)) {
+        free(block);
+        perror("ORVEX_LoadResourceTyped:drain");
+        return nullptr;
+    }
+    *size = int32_t(end);
+    return block;
+}
+
+// The whole contents of the file at `path`; null after reporting.
+static uint8_t* read_file(const char* path, int32_t* size) {
+    FILE* file = fopen(path, "rb");
+    if (!file) {
+        perror(path);
+        return nullptr;
+    }
+    uint8_t* block = drain(file, path, size);
+    fclose(file);
+    return block;
+}
+
+//------------------------------------------------------------------------------------------
+// Registration
+//------------------------------------------------------------------------------------------
+ResourceId ORVEX_LoadResourceFromMemory(ResourceType type, const void* bytes, uint32_t size) {
+    if (size > ORVEX_MAX_RESOURCE_BYTES) {
+        report("ORVEX_LoadResourceFromMemory: block of %u bytes is too large (2 GiB or more)\n",
+               size);
+        return 0;
+    }
+    if (!bytes && size > 0) {
+        report("ORVEX_LoadResourceFromMemory: bytes is NULL\n");
+        return 0;
+    }
+    if (!reserve_ressources()) return 0;
+    // Prepared in place; a failed load leaves the count alone, so the slot is simply reused.
+    ResourceEntry* entry = &orvex.registry.table[orvex.registry.count];
+    *entry = ResourceEntry{.type = type, .path = nullptr, .mtime = 0, .mtime_nsec = 0,
+                           .file_size = 0, .payload = {}};
+    if (ORVEX_DirectResourceLoad(entry, bytes, int32_t(size)) != 0) return 0;
+    orvex.registry.count += 1;
+    return ResourceId(orvex.registry.count);
+}
+
+static ResourceId find_loaded(ResourceType type, const char* path) {
+    for (uint64_t i = 0; i < orvex.registry.count; ++i) {
+        const ResourceEntry* e = &orvex.registry.table[i];
+        if (e->type == type && e->path && strcmp(e->path, path) == 0) return ResourceId(i + 1);
+    }
+    return 0;
+}
+
+ResourceId ORVEX_LoadResourceTyped(ResourceType type, const char* path) {
+    if (!path) {
+        report("ORVEX_LoadResourceTyped: path is NULL\n");
+        return 0;
+    }
+    ResourceId id = find_loaded(type, path);
+    if (id != 0) return id;
+    int32_t size = 0;
+    uint8_t* bytes = read_file(path, &size);
+    if (!bytes) return 0;
+    id = ORVEX_LoadResourceFromMemory(type, bytes, uint32_t(size));
+    free(bytes);
+    if (id == 0) return 0;
+    ResourceEntry* entry = &orvex.registry.table[id - 1];
+    entry->path = strdup(path);
+    if (!entry->path) perror("ORVEX_LoadResourceTyped");
+    return id;
+}
+
+// The type an extension names: the text from the path's last '.', compared case-insensitively.
+static ResourceType type_of_path(const char* path) {
+    static const char* const images[] = {".bmp", ".png", ".jpg", ".qoi"};
+    const char* ext = strrchr(path, '.');
+    if (!ext) return ORVEX_RESOURCE_RAW;
+    for (const char* image : images) {
+        if (strcasecmp(ext, image) == 0) return ORVEX_RESOURCE_IMAGE;
+    }
+    if (strcasecmp(ext, ".wav") == 0) return ORVEX_RESOURCE_SOUND;
+    return ORVEX_RESOURCE_RAW;
+}
+
+ResourceId ORVEX_LoadResource(const char* path) {
+    if (!path) {
+        report("ORVEX_LoadResource: path is NULL\n");
+        return 0;
+    }
+    return ORVEX_LoadResourceTyped(type_of_path(path), path);
+}
+
+//------------------------------------------------------------------------------------------
+// Reload and change scan
+//------------------------------------------------------------------------------------------
+int32_t ORVEX_ReloadResource(ResourceId id) {
+    ResourceEntry* entry = registry_lookup("ORVEX_ReloadResource", id);
+    if (!entry) return -1;
+    if (!entry->path) {
+        report("resource path of %u is NULL\n", id);
+        return -1;
+    }
+    int32_t size = 0;
+    uint8_t* bytes = read_file(entry->path, &size);
+    if (!bytes) return -1;
+    // Decoded beside the entry, so that a failure leaves the old payload untouched.
+    ResourceEntry fresh = *entry;
+    int32_t result = ORVEX_DirectResourceLoad(&fresh, bytes, size);
+    free(bytes);
+    if (result != 0) return -1;
+    release_payload(entry);
+    *entry = fresh;
+    return 0;
+}
+
+// Time and size of a file; all zero when it cannot be examined (deleted, unreadable).
+static void file_stamp(const char* path, int64_t* sec, int64_t* nsec, int64_t* size) {
+    struct stat st;
+    if (stat(path, &st) != 0) memset(&st, 0, sizeof(st));
+    *sec = int64_t(st.st_mtim.tv_sec);
+    *nsec = int64_t(st.st_mtim.tv_nsec);
+    *size = int64_t(st.st_size);
+}
+
+// An entry seen for the first time (mtime 0) is only recorded; a later difference in time,
+// sub-second time or size reloads it once, whether or not that reload succeeds.
+static void scan_entry(uint64_t index) {
+    ResourceEntry* entry = &orvex.registry.table[index];
+    if (!entry->path) return;
+    int64_t sec, nsec, size;
+    file_stamp(entry->path, &sec, &nsec, &size);
+    if (sec == entry->mtime && nsec == entry->mtime_nsec && size == entry->file_size) return;
+    if (entry->mtime != 0) ORVEX_ReloadResource(ResourceId(index + 1));
+    entry->mtime = sec;
+    entry->mtime_nsec = nsec;
+    entry->file_size = size;
+}
+
+void ORVEX_HotReload(void) {
+    for (uint64_t i = 0; i < orvex.registry.count; ++i) scan_entry(i);
+}
+
+//------------------------------------------------------------------------------------------
+// Accessors
+//------------------------------------------------------------------------------------------
+ResourceEntry* ORVEX_GetResource(ResourceId id) {
+    return registry_lookup("ORVEX_GetResource", id);
+}
+
+ResourceType ORVEX_GetResourceType(ResourceId id) {
+    ResourceEntry* entry = registry_lookup("ORVEX_GetResourceType", id);
+    return entry ? entry->type : ORVEX_RESOURCE_INVALID;
+}
+
+const char* ORVEX_GetResourcePath(ResourceId id) {
+    ResourceEntry* entry = registry_lookup("ORVEX_GetResourcePath", id);
+    return entry ? entry->path : nullptr;
+}
+
+ResourcePayload* ORVEX_GetResourceData(ResourceId id) {
+    ResourceEntry* entry = registry_lookup("ORVEX_GetResourceData", id);
+    return entry ? &entry->payload : nullptr;
+}
+
+static const ResourceEntry* image_entry(const char* op, ResourceId id) {
+    const ResourceEntry* entry = registry_lookup(op, id);
+    if (entry && entry->type != ORVEX_RESOURCE_IMAGE) {
+        report("%s: %u isn't an image\n", op, id);
+        return nullptr;
+    }
+    return entry;
+}
+
+int32_t ORVEX_GetImageWidth(ResourceId id) {
+    const ResourceEntry* entry = image_entry("ORVEX_GetImageWidth", id);
+    return entry ? entry->payload.image.width : 0;
+}
+
+int32_t ORVEX_GetImageHeight(ResourceId id) {
+    const ResourceEntry* entry = image_entry("ORVEX_GetImageHeight", id);
+    return entry ? entry->payload.image.height : 0;
+}

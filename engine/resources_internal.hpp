@@ -1,0 +1,17 @@
+// Private to the engine: the registry lookups that audio and drawing share with the
+// registry's own operations, and the limits of what the registry accepts.
+#pragma once
+
+#include <cstdint>
+
+#include "orvex.hpp"
+
+// Blocks and files of 2 GiB or more are refused: sizes are carried as signed 32-bit counts.
+constexpr int64_t ORVEX_MAX_RESOURCE_BYTES = INT32_MAX;
+
+// The entry of `id`, or null after reporting "<op>: no resource with id <id>" on stderr
+// when the id is 0 or above the count.
+ResourceEntry* registry_lookup(const char* op, ResourceId id);
+
+// The same for an id taken from an argument record: an id of 0 reports "args->id is 0".
+ResourceEntry* registry_lookup_arg(const char* op, ResourceId id);
