@@ -22,8 +22,8 @@ struct EngineState {
         uint32_t frame_count;
     } time;
     struct {
-        float scale;  // window pixels per logical pixel at the last present
-        int32_t x, y; // top-left of the last destination rectangle
+        float scale = 1.0f;  // window pixels per logical pixel at the last present
+        int32_t x = 1, y = 1; // top-left of the last destination rectangle
     } letterbox;
     struct {
         KeyState keys[ORVEX_MAX_KEYS];
@@ -38,7 +38,7 @@ struct EngineState {
     } registry;
     _Mix_Music* music;  // the current music, or null
     struct {
-        float r, g, b, a;
+        float r = 0.0f, g = 0.0f, b = 0.0f, a = 1.0f;
     } draw_color;
 };
 
@@ -46,3 +46,33 @@ extern EngineState orvex;
 
 // Registry steps used by start-up, shutdown and the frame loop.
 void release_resources(void);
+
+// Logs the last SDL or SDL2_mixer error as "%s\n" with SDL_Log: the one report of a failed
+// SDL call, shared by every engine file.
+void orvex_report_sdl(void);
+
+//------------------------------------------------------------------------------------------
+// Pacing and letterbox arithmetic (pure: no SDL, callable from tests)
+//------------------------------------------------------------------------------------------
+// Milliseconds per frame for a frame rate: 1000 / fps truncated; 0 when fps <= 0.
+int32_t pacing_frame_time(int32_t fps);
+
+// Advances *next_deadline by one frame and answers how long to wait before presenting at
+// tick `now`. A frame that is late (or whose deadline compares more than one frame time
+// ahead, which only a wrap of the 32-bit tick can cause) waits nothing and restarts the
+// deadline at `now`. With fps <= 0 nothing waits and the deadline is left alone.
+uint32_t pacing_wait(int32_t fps, int32_t frame_time, uint32_t* next_deadline, uint32_t now);
+
+struct LetterboxRect {
+    float scale;        // window pixels per logical pixel
+    int32_t x, y, w, h; // destination in window pixels
+};
+
+// The largest fit of a logical_w x logical_h picture into a window_w x window_h window,
+// centred; scales above 1 are cut to a whole number when pixel_perfect is set. A window
+// dimension of 0 or less counts as 1, and so does a logical one.
+LetterboxRect letterbox_fit(int32_t window_w, int32_t window_h, int32_t logical_w,
+                            int32_t logical_h, bool pixel_perfect);
+
+// Window pixel -> logical pixel along one axis, for a letterbox of this scale and offset.
+int32_t letterbox_to_logical(int32_t v, int32_t offset, float scale);

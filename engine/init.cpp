@@ -1,1 +1,181 @@
-// (not yet written)
+// Start-up and shutdown of the engine: the one EngineState instance, the configuration copy,
+// SDL, the working directory, window, renderer, target texture and audio device. ORVEX_Init
+// creates them in a fixed order; ORVEX_Quit releases them in reverse and forgets each handle,
+// so it skips what was never created and may run any number of times.
+//
+// Index: State / Reporting / Configuration checks / Start-up / Shutdown
+#include <SDL.h>
+#include <SDL_mixer.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstring>
+
+#include "engine_state.hpp"
+
+//------------------------------------------------------------------------------------------
+// State
+//------------------------------------------------------------------------------------------
+// Constant-initialised, so every engine query is safe before start-up: no window, no keys,
+// letterbox at scale 1 with offsets 1 and 1, opaque black draw colour.
+// Those two start values live in the struct's member initialisers.
+constinit EngineState orvex{};
+
+SDL_Renderer* ORVEX_GetRenderer(void) { return orvex.video.renderer; }
+
+//------------------------------------------------------------------------------------------
+// Reporting
+//------------------------------------------------------------------------------------------
+void orvex_report_sdl(void) { SDL_Log("%s\n", SDL_GetError()); }
+
+static void report_caller(const char* what) { fprintf(stderr, "ORVEX_Init: %s\n", what); }
+
+//------------------------------------------------------------------------------------------
+// Configuration checks
+//------------------------------------------------------------------------------------------
+// Rejects records that would divide by zero in the letterbox or overflow the window size.
+static bool config_is_usable(const ORVEX_Config* config) {
+    if (!config) {
+        report_caller("config is null");
+        return false;
+    }
+    if (config->width <= 0 || config->height <= 0) {
+        report_caller("width and height must be positive");
+        return false;
+    }
+    const int64_t w = int64_t{config->width} * config->scale;
+    const int64_t h = int64_t{config->height} * config->scale;
+    if (w > INT32_MAX || h > INT32_MAX || w < INT32_MIN || h < INT32_MIN) {
+        report_caller("scale * width or scale * height does not fit in 32 bits");
+        return false;
+    }
+    return true;
+}
+
+//------------------------------------------------------------------------------------------
+// Start-up
+//------------------------------------------------------------------------------------------
+// Everything a previous run may have left behind goes back to its start value, so that one
+// process can start and stop the engine many times.
+static void reset_run_state(void) {
+    memset(&orvex.input, 0, sizeof orvex.input);
+    orvex.time = {};
+    orvex.letterbox = {};
+    orvex.draw_color = {};
+}
+
+static void init_flac(void) {
+    if (Mix_Init(MIX_INIT_FLAC) != MIX_INIT_FLAC) {
+        SDL_Log("%s", SDL_GetError());
+        orvex.config.mixer = 0;
+    }
+}
+
+// The program's own directory becomes the working directory, so relative resource paths
+// such as "res/ost.wav" resolve beside the binary wherever it was started from.
+static int32_t enter_base_directory(void) {
+    char* base = SDL_GetBasePath();
+    if (!base) {
+        orvex_report_sdl();
+        return -1;
+    }
+    const int rc = chdir(base);
+    SDL_free(base);
+    if (rc != 0) {
+        perror("ORVEX_Init");
+        return 1;  // not an SDL failure: the caller leaves SDL as it is
+    }
+    return 0;
+}
+
+static int32_t open_video(const ORVEX_Config* config) {
+    const ORVEX_Config* c = &orvex.config;
+    orvex.video.window = SDL_CreateWindow(config->title, SDL_WINDOWPOS_UNDEFINED,
+                                          SDL_WINDOWPOS_UNDEFINED, c->scale * c->width,
+                                          c->height * c->scale, SDL_WINDOW_RESIZABLE);
+    if (!orvex.video.window) return -1;
+    orvex.video.renderer = SDL_CreateRenderer(orvex.video.window, -1, SDL_RENDERER_ACCELERATED);
+    if (!orvex.video.renderer) return -1;
+    if (c->logical_size) return SDL_RenderSetLogicalSize(orvex.video.renderer, c->width, c->height) < 0 ? -1 : 0;
+    orvex.video.target = SDL_CreateTexture(orvex.video.renderer, SDL_PIXELFORMAT_RGB888,
+                                           SDL_TEXTUREACCESS_TARGET, c->width, c->height);
+    return orvex.video.target ? 0 : -1;
+}
+
+static void prime_frame_and_mouse(void) {
+    const ORVEX_Config* c = &orvex.config;
+    orvex.time.frame_count = 0;
+    if (c->fps > 0) {
+        orvex.time.frame_time = pacing_frame_time(c->fps);
+        orvex.time.next_deadline = static_cast<uint32_t>(SDL_GetTicks64());
+    }
+    if (!c->show_cursor) SDL_ShowCursor(SDL_DISABLE);
+    orvex.input.mouse_x = c->width / 2;
+    orvex.input.mouse_y = c->height / 2;
+}
+
+// A device that cannot be opened leaves the engine running silently.
+static void open_audio(void) {
+    if (!orvex.config.mixer) return;
+    if (Mix_OpenAudio(48000, AUDIO_S16LSB, 8, 1024) < 0) {
+        orvex_report_sdl();
+        Mix_Quit();
+        orvex.config.mixer = 0;
+    }
+}
+
+static int32_t fail_start(void) {
+    orvex_report_sdl();
+    ORVEX_Quit();
+    return -1;
+}
+
+int32_t ORVEX_Init(const ORVEX_Config* config) {
+    if (!config_is_usable(config)) return -1;
+    if (orvex.video.window) {
+        report_caller("the engine is already started; call ORVEX_Quit first");
+        return -1;
+    }
+    orvex.config = *config;
+    orvex.config.title = nullptr;  // the caller's string need not outlive this call
+    reset_run_state();
+    if (SDL_Init(SDL_INIT_VIDEO) < 0) return fail_start();
+    if (orvex.config.mixer == 2) init_flac();
+    const int32_t dir = enter_base_directory();
+    if (dir < 0) return fail_start();
+    if (dir > 0) return -1;
+    if (open_video(config) < 0) return fail_start();
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, orvex.config.scale_linear ? "1" : "0");
+    prime_frame_and_mouse();
+    open_audio();
+    return 0;
+}
+
+//------------------------------------------------------------------------------------------
+// Shutdown
+//------------------------------------------------------------------------------------------
+// The music is freed here too: it belongs to the audio device that closes below, and a
+// stream left open would outlive the device and leak at exit.
+static void close_audio(void) {
+    if (orvex.music) {
+        Mix_FreeMusic(orvex.music);
+        orvex.music = nullptr;
+    }
+    if (!orvex.config.mixer) return;
+    Mix_CloseAudio();
+    Mix_Quit();
+    orvex.config.mixer = 0;
+}
+
+void ORVEX_Quit(void) {
+    release_resources();
+    if (orvex.video.target) SDL_DestroyTexture(orvex.video.target);
+    orvex.video.target = nullptr;
+    if (orvex.video.renderer) SDL_DestroyRenderer(orvex.video.renderer);
+    orvex.video.renderer = nullptr;
+    if (orvex.video.window) SDL_DestroyWindow(orvex.video.window);
+    orvex.video.window = nullptr;
+    close_audio();
+    SDL_Quit();
+}

@@ -1,1 +1,132 @@
-// (not yet written)
+// The frame loop and the device state it keeps: one engine turn scans the registry for
+// changed files, ages key and button states (pressed -> down, released -> up) so that the
+// edges last exactly one turn, then drains SDL's whole event queue into those states, the
+// mouse position and the quit flag.
+//
+// Index: Aging / Event pump / Turn and loop / Queries
+#include <SDL.h>
+
+#include <cstdio>
+
+#include "engine_state.hpp"
+
+//------------------------------------------------------------------------------------------
+// Aging
+//------------------------------------------------------------------------------------------
+static KeyState aged(KeyState state) {
+    if (state == ORVEX_KEY_PRESSED) return ORVEX_KEY_DOWN;
+    if (state == ORVEX_KEY_RELEASED) return ORVEX_KEY_UP;
+    return state;
+}
+
+static void age_states(KeyState* states, int32_t count) {
+    for (int32_t i = 0; i < count; ++i) states[i] = aged(states[i]);
+}
+
+//------------------------------------------------------------------------------------------
+// Event pump
+//------------------------------------------------------------------------------------------
+static bool is_key(int32_t scancode) { return scancode >= 0 && scancode < ORVEX_MAX_KEYS; }
+
+static bool is_button(int32_t button) { return button >= 0 && button < ORVEX_MAX_BUTTONS; }
+
+// Events pushed by a program may carry any scancode; only those inside the table are kept.
+static void set_key(int32_t scancode, KeyState state) {
+    if (is_key(scancode)) orvex.input.keys[scancode] = state;
+}
+
+static void on_key(const SDL_KeyboardEvent& key, ORVEX_Event* out) {
+    if (key.type == SDL_KEYDOWN && key.repeat) return;  // auto-repeat is not a new press
+    const bool down = key.type == SDL_KEYDOWN;
+    out->kind = down ? ORVEX_EVENT_KEY_DOWN : ORVEX_EVENT_KEY_UP;
+    out->code = key.keysym.scancode;
+    set_key(key.keysym.scancode, down ? ORVEX_KEY_PRESSED : ORVEX_KEY_RELEASED);
+}
+
+static void on_mouse(int32_t x, int32_t y) {
+    orvex.input.mouse_x = x;
+    orvex.input.mouse_y = y;
+}
+
+static void on_button(const SDL_MouseButtonEvent& button) {
+    on_mouse(button.x, button.y);
+    const bool down = button.type == SDL_MOUSEBUTTONDOWN;
+    orvex.input.buttons[button.button] = down ? ORVEX_KEY_PRESSED : ORVEX_KEY_RELEASED;
+}
+
+int32_t ORVEX_PumpEvents(ORVEX_Event* event) {
+    ORVEX_Event scratch = {};
+    ORVEX_Event* out = event ? event : &scratch;
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) {
+        switch (e.type) {
+        case SDL_QUIT:
+            out->kind = ORVEX_EVENT_QUIT;
+            orvex.input.quit = 1;
+            return 1;  // later events stay queued for the next call
+        case SDL_KEYDOWN:
+        case SDL_KEYUP: on_key(e.key, out); break;
+        case SDL_MOUSEMOTION: on_mouse(e.motion.x, e.motion.y); break;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP: on_button(e.button); break;
+        default: break;
+        }
+    }
+    return 0;
+}
+
+//------------------------------------------------------------------------------------------
+// Turn and loop
+//------------------------------------------------------------------------------------------
+int32_t ORVEX_Cycle(void) {
+    ORVEX_HotReload();
+    age_states(orvex.input.keys, ORVEX_MAX_KEYS);
+    age_states(orvex.input.buttons, ORVEX_MAX_BUTTONS);
+    // A quit stops one pump call, not the turn: the queue is always emptied.
+    while (ORVEX_PumpEvents(nullptr) != 0) {
+    }
+    return 0;
+}
+
+// The quit flag is tested only before a turn, so the frame still runs in the turn that
+// received the quit.
+int32_t ORVEX_MainLoop(int32_t (*frame)(void* user), void* user) {
+    if (!frame) {
+        fprintf(stderr, "ORVEX_MainLoop: frame is null\n");
+        return -1;
+    }
+    while (!orvex.input.quit) {
+        ORVEX_Cycle();
+        if (frame(user) != 0) return 1;
+    }
+    return 0;
+}
+
+//------------------------------------------------------------------------------------------
+// Queries
+//------------------------------------------------------------------------------------------
+KeyState ORVEX_GetKeyState(int32_t scancode) {
+    return is_key(scancode) ? orvex.input.keys[scancode] : ORVEX_KEY_UP;
+}
+
+bool ORVEX_IsKeyDown(int32_t scancode) {
+    const KeyState s = ORVEX_GetKeyState(scancode);
+    return s == ORVEX_KEY_DOWN || s == ORVEX_KEY_PRESSED;
+}
+
+bool ORVEX_IsKeyPressed(int32_t scancode) { return ORVEX_GetKeyState(scancode) == ORVEX_KEY_PRESSED; }
+
+bool ORVEX_IsKeyReleased(int32_t scancode) { return ORVEX_GetKeyState(scancode) == ORVEX_KEY_RELEASED; }
+
+bool ORVEX_IsKeyUp(int32_t scancode) {
+    const KeyState s = ORVEX_GetKeyState(scancode);
+    return s == ORVEX_KEY_UP || s == ORVEX_KEY_RELEASED;
+}
+
+KeyState ORVEX_GetButtonState(int32_t button) {
+    return is_button(button) ? orvex.input.buttons[button] : ORVEX_KEY_UP;
+}
+
+uint32_t ORVEX_GetFrameCount(void) { return orvex.time.frame_count; }
+
+int32_t ORVEX_ShouldQuit(void) { return orvex.input.quit; }
