@@ -1,0 +1,193 @@
+// Named actions read back from real key events: events are pushed onto SDL's queue and one
+// engine turn drains them, exactly as the frame loop does. Caller errors end in assertions.
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include "input.hpp"
+#include "input_internal.hpp"
+#include "orvex.hpp"
+
+namespace {
+
+enum : int32_t { KEY_A = SDL_SCANCODE_A, KEY_B = SDL_SCANCODE_B, KEY_C = SDL_SCANCODE_C };
+
+void push_key(int32_t scancode, bool down) {
+    SDL_Event e{};
+    e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+    e.key.keysym.scancode = SDL_Scancode(scancode);
+    ASSERT_EQ(SDL_PushEvent(&e), 1) << SDL_GetError();
+}
+
+struct Answers {
+    bool down, up, pressed, released;
+    bool operator==(const Answers&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const Answers& a) {
+    return os << "{down " << a.down << ", up " << a.up << ", pressed " << a.pressed
+              << ", released " << a.released << "}";
+}
+
+Answers ask(const char* name) {
+    return {input_down(name), input_up(name), input_pressed(name), input_released(name)};
+}
+
+class InputActions : public testing::Test {
+protected:
+    void SetUp() override {
+        input_reset();
+        ORVEX_Config config{};
+        config.width = config.height = 64;
+        config.scale = 1;
+        config.title = "input test";
+        ASSERT_EQ(ORVEX_Init(&config), 0);
+    }
+    void TearDown() override { ORVEX_Quit(); }
+};
+
+class InputErrors : public testing::Test {
+protected:
+    void SetUp() override {
+        GTEST_FLAG_SET(death_test_style, "threadsafe");
+        input_reset();
+    }
+};
+
+}  // namespace
+
+//------------------------------------------------------------------------------------------
+// Queries over real key states
+//------------------------------------------------------------------------------------------
+TEST_F(InputActions, AnActionWithNoBindsAnswersFalseToEveryQuery) {
+    input_new_action("idle");
+    push_key(KEY_A, true);
+    ORVEX_Cycle();
+    EXPECT_EQ(ask("idle"), (Answers{false, false, false, false}));
+
+    input_new_action("cleared");
+    input_bind_scancode("cleared", KEY_A);
+    EXPECT_TRUE(input_down("cleared"));
+    input_clear("cleared");
+    EXPECT_EQ(ask("cleared"), (Answers{false, false, false, false}));
+}
+
+TEST_F(InputActions, AKeyFollowsPressedDownReleasedUpAcrossTurns) {
+    input_new_action("move");
+    input_bind_scancode("move", KEY_A);
+    EXPECT_EQ(ask("move"), (Answers{false, true, false, false}));
+    push_key(KEY_A, true);
+    ORVEX_Cycle();
+    EXPECT_EQ(ask("move"), (Answers{true, false, true, false}));
+    ORVEX_Cycle();
+    EXPECT_EQ(ask("move"), (Answers{true, false, false, false}));
+    push_key(KEY_A, false);
+    ORVEX_Cycle();
+    EXPECT_EQ(ask("move"), (Answers{false, true, false, true}));
+    ORVEX_Cycle();
+    EXPECT_EQ(ask("move"), (Answers{false, true, false, false}));
+}
+
+TEST_F(InputActions, TwoKeysOneHeldAreBothDownAndUp) {
+    input_new_action("move");
+    input_bind_scancode("move", KEY_A);
+    input_bind_scancode("move", KEY_B);
+    push_key(KEY_B, true);
+    ORVEX_Cycle();
+    ORVEX_Cycle();
+    EXPECT_EQ(ask("move"), (Answers{true, true, false, false}));
+}
+
+TEST_F(InputActions, PressAndReleaseWithinOneTurnOverTwoKeys) {
+    input_new_action("move");
+    input_bind_scancode("move", KEY_A);
+    input_bind_scancode("move", KEY_B);
+    push_key(KEY_A, true);
+    ORVEX_Cycle();
+    ORVEX_Cycle();  // A now held
+    push_key(KEY_B, true);
+    ORVEX_Cycle();
+    EXPECT_TRUE(input_pressed("move"));  // B went down while A stays held
+    EXPECT_TRUE(input_down("move"));
+
+    // A goes up while B stays held.
+    push_key(KEY_A, false);
+    ORVEX_Cycle();
+    EXPECT_EQ(ask("move"), (Answers{true, true, false, true}));
+
+    // A press and a release of one key within a turn read as released, never as pressed.
+    push_key(KEY_A, true);
+    push_key(KEY_A, false);
+    ORVEX_Cycle();
+    EXPECT_TRUE(input_released("move"));
+    EXPECT_FALSE(input_pressed("move"));
+}
+
+TEST_F(InputActions, ADuplicateNameTakesASlotButEveryLookupFindsTheFirst) {
+    input_new_action("jump");
+    input_new_action("jump");
+    EXPECT_EQ(nb_actions, 2);
+    input_bind_scancode("jump", KEY_C);
+    EXPECT_EQ(input[0].nb_binds, 1);
+    EXPECT_EQ(input[1].nb_binds, 0);
+    push_key(KEY_C, true);
+    ORVEX_Cycle();
+    EXPECT_TRUE(input_down("jump"));
+}
+
+TEST_F(InputActions, ClearingLetsFourNewBindsInStartingAtTheFirstEntry) {
+    input_new_action("move");
+    for (int32_t sc : {4, 5, 6, 7}) input_bind_scancode("move", sc);
+    input_clear("move");
+    for (int32_t sc : {int32_t(KEY_C), 9, 10, 11}) input_bind_scancode("move", sc);
+    EXPECT_EQ(input[0].nb_binds, 4);
+    EXPECT_EQ(input[0].binds[0].scancode, KEY_C);
+    push_key(KEY_A, true);  // bound before the clear only
+    ORVEX_Cycle();
+    EXPECT_FALSE(input_down("move"));
+    push_key(KEY_C, true);
+    ORVEX_Cycle();
+    EXPECT_TRUE(input_pressed("move"));
+}
+
+TEST_F(InputActions, TheEdgesOfTheKeyTableCanBeBound) {
+    input_new_action("edges");
+    input_bind_scancode("edges", 0);
+    input_bind_scancode("edges", ORVEX_MAX_KEYS - 1);
+    EXPECT_EQ(ask("edges"), (Answers{false, true, false, false}));
+}
+
+//------------------------------------------------------------------------------------------
+// Caller errors stop the program
+//------------------------------------------------------------------------------------------
+TEST_F(InputErrors, TheSeventeenthActionStops) {
+    static const char* const names[] = {"a", "b", "c", "d", "e", "f", "g", "h",
+                                        "i", "j", "k", "l", "m", "n", "o", "p"};
+    for (const char* n : names) input_new_action(n);
+    EXPECT_EQ(nb_actions, INPUT_MAX_ACTIONS);
+    EXPECT_DEATH(input_new_action("q"), "Assertion `nb_actions < INPUT_MAX_ACTIONS' failed");
+}
+
+TEST_F(InputErrors, TheFifthBindStops) {
+    input_new_action("move");
+    for (int32_t sc : {44, 13, 9, 27}) input_bind_scancode("move", sc);
+    EXPECT_DEATH(input_bind_scancode("move", 4),
+                 "Assertion `input\\[i\\].nb_binds < INPUT_MAX_BINDS' failed");
+}
+
+TEST_F(InputErrors, AnUnknownNamePrintsItThenStops) {
+    input_new_action("move");
+    EXPECT_DEATH(input_down("Move"), "input_down: bind 'Move' not found\n.*Assertion `0' failed");
+    EXPECT_DEATH(input_up("mov"), "input_up: bind 'mov' not found\n");
+    EXPECT_DEATH(input_pressed("moved"), "input_pressed: bind 'moved' not found\n");
+    EXPECT_DEATH(input_released(""), "input_released: bind '' not found\n");
+    EXPECT_DEATH(input_clear("x"), "input_clear: bind 'x' not found\n");
+    EXPECT_DEATH(input_bind_scancode("x", 4), "input_bind_scancode: bind 'x' not found\n");
+}
+
+TEST_F(InputErrors, AScancodeOutsideTheKeyTableStopsAtBindTime) {
+    input_new_action("move");
+    EXPECT_DEATH(input_bind_scancode("move", ORVEX_MAX_KEYS), "outside 0..511\n.*Assertion");
+    EXPECT_DEATH(input_bind_scancode("move", -1), "scancode -1 of 'move' is outside");
+    EXPECT_EQ(input[0].nb_binds, 0);
+}
