@@ -1,0 +1,109 @@
+// artgen: paints the game's eight pictures and writes each as a raw 8-bit file
+// (<name>.raw, width x height bytes, row-major), or, with --sheet, reads those raw files back
+// and writes a PNG contact sheet of every picture next to its dithered view.
+#include "artgen.hpp"
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+
+//------------------------------------------------------------------------------------------
+// Files
+//------------------------------------------------------------------------------------------
+static bool write_raw(const std::string& path, const std::vector<uint8_t>& data)
+{
+    std::string tmp = path + ".tmp";
+    FILE* f = std::fopen(tmp.c_str(), "wb");
+    if (!f) {
+        std::perror(tmp.c_str());
+        return false;
+    }
+    bool ok = std::fwrite(data.data(), 1, data.size(), f) == data.size();
+    ok = (std::fclose(f) == 0) && ok;
+    if (!ok || std::rename(tmp.c_str(), path.c_str()) != 0) {
+        std::perror(path.c_str());
+        std::remove(tmp.c_str());
+        return false;
+    }
+    return true;
+}
+
+static bool read_raw(const std::string& path, std::vector<uint8_t>& data, size_t expect)
+{
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) {
+        std::perror(path.c_str());
+        return false;
+    }
+    data.assign(expect + 1, 0);
+    size_t got = std::fread(data.data(), 1, expect + 1, f);
+    std::fclose(f);
+    if (got != expect) {
+        std::fprintf(stderr, "artgen: %s has %zu bytes, expected %zu\n", path.c_str(), got, expect);
+        return false;
+    }
+    data.resize(expect);
+    return true;
+}
+
+//------------------------------------------------------------------------------------------
+// Generating
+//------------------------------------------------------------------------------------------
+static int generate(const std::string& dir, bool timing)
+{
+    for (int i = 0; i < 8; i++) {
+        const ImageSpec& s = image_specs[i];
+        auto t0 = std::chrono::steady_clock::now();
+        Canvas c = s.paint(s.w, s.h);
+        std::vector<uint8_t> grey = tone_map(c, tone_histogram(tone_targets[i], (uint32_t)(s.w * s.h)));
+        auto t1 = std::chrono::steady_clock::now();
+        if (!write_raw(dir + "/" + s.name + ".raw", grey)) return 1;
+        if (timing)
+            std::printf("%-15s %4dx%-4d %7.1f ms\n", s.name, s.w, s.h,
+                        std::chrono::duration<double, std::milli>(t1 - t0).count());
+    }
+    return 0;
+}
+
+//------------------------------------------------------------------------------------------
+// Contact sheet
+//------------------------------------------------------------------------------------------
+// One row per picture: the grey picture on the left, its dithered view on the right.
+static int sheet(const std::string& dir, const std::string& out)
+{
+    const int cw = 640, ch = 480, gap = 8, w = 2 * cw + 3 * gap, h = 8 * (ch + gap) + gap;
+    std::vector<uint8_t> page((size_t)w * h, 40), grey, dith;
+    uint32_t state = 1;
+    for (int i = 0; i < 8; i++) {
+        const ImageSpec& s = image_specs[i];
+        if (!read_raw(dir + "/" + s.name + ".raw", grey, (size_t)s.w * s.h)) return 1;
+        dith.resize(grey.size());
+        dither_preview(grey.data(), (int)grey.size(), &state, dith.data());
+        int top = gap + i * (ch + gap);
+        for (int y = 0; y < s.h; y++) {
+            std::memcpy(&page[(size_t)(top + y) * w + gap], &grey[(size_t)y * s.w], s.w);
+            std::memcpy(&page[(size_t)(top + y) * w + 2 * gap + cw], &dith[(size_t)y * s.w], s.w);
+        }
+    }
+    if (!write_png_grey(out, page.data(), w, h)) return 1;
+    std::printf("artgen: wrote %s\n", out.c_str());
+    return 0;
+}
+
+//------------------------------------------------------------------------------------------
+// Entry
+//------------------------------------------------------------------------------------------
+static int usage()
+{
+    std::fprintf(stderr, "usage: artgen [--time] <out-dir>\n"
+                         "       artgen --sheet <raw-dir> <out.png>\n");
+    return 2;
+}
+
+int main(int argc, char** argv)
+{
+    if (argc == 4 && std::strcmp(argv[1], "--sheet") == 0) return sheet(argv[2], argv[3]);
+    if (argc == 3 && std::strcmp(argv[1], "--time") == 0) return generate(argv[2], true);
+    if (argc == 2 && argv[1][0] != '-') return generate(argv[1], false);
+    return usage();
+}
