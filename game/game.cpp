@@ -98,17 +98,24 @@ void present(void) {
 
 }  // namespace
 
-int32_t game_frame(void* user) {
-    Player* player = static_cast<Player*>(user);
-    assert(player && "game_frame needs the Player record as the loop's user pointer");
+bool scene_step(Player* player) {
     player_update(player);
     // Unsigned, so a stage counter that ever went negative ends the game too.
     if (static_cast<uint32_t>(stage) >= static_cast<uint32_t>(STAGE_COUNT)) {
-        return 1;
+        return false;
     }
     px_clear(0);
     draw_stage(stage_images[stage]);
     player_draw(player);
+    return true;
+}
+
+int32_t game_frame(void* user) {
+    Player* player = static_cast<Player*>(user);
+    assert(player && "game_frame needs the Player record as the loop's user pointer");
+    if (!scene_step(player)) {
+        return 1;
+    }
     present();
     return 0;
 }

@@ -32,6 +32,13 @@ PxBlitArgs scene_quadrant(const PxImage* img, SplitPoint split, int32_t quadrant
                           int32_t shake_x, int32_t shake_y);
 
 //------------------------------------------------------------------------------------------
+// Frame
+//------------------------------------------------------------------------------------------
+// One frame up to the presentation: updates the player and draws the stage picture and the
+// square into the canvas. False, with nothing drawn, once the last stage has been passed.
+bool scene_step(Player* player);
+
+//------------------------------------------------------------------------------------------
 // Player square
 //------------------------------------------------------------------------------------------
 // The blit of the square centred on the player, jittered by two raw rand() results.
