@@ -5,15 +5,9 @@
 #include <SDL_mixer.h>
 
 #include <cmath>
-#include <cstdio>
 
 #include "engine_state.hpp"
 #include "resources_internal.hpp"
-
-//------------------------------------------------------------------------------------------
-// Reporting
-//------------------------------------------------------------------------------------------
-static void log_sdl_error(void) { SDL_Log("%s\n", SDL_GetError()); }
 
 //------------------------------------------------------------------------------------------
 // Music
@@ -27,7 +21,7 @@ static void drop_music(void) {
 
 int32_t ORVEX_PlayMusic(const char* path, int32_t loops) {
     if (orvex.config.mixer == 0) {
-        fprintf(stderr, "mixer is disabled\n");
+        orvex_report_line("mixer is disabled\n");
         return -1;
     }
     drop_music();
@@ -35,7 +29,7 @@ int32_t ORVEX_PlayMusic(const char* path, int32_t loops) {
     orvex.music = path ? Mix_LoadMUS(path) : nullptr;
     if (!path) SDL_SetError("ORVEX_PlayMusic: path is NULL");
     if (!orvex.music || Mix_PlayMusic(orvex.music, loops) < 0) {
-        log_sdl_error();
+        orvex_report_sdl();
         return -1;
     }
     return 0;
@@ -61,18 +55,18 @@ static int chunk_volume(float volume) {
 
 int32_t ORVEX_PlaySound(const ORVEX_PlaySoundArgs* args) {
     if (!args) {
-        fprintf(stderr, "ORVEX_PlaySound: args is NULL\n");
+        orvex_report_line("ORVEX_PlaySound: args is NULL\n");
         return -1;
     }
     ResourceEntry* entry = registry_lookup_arg("ORVEX_PlaySound", args->id);
     if (!entry) return -1;
     if (entry->type != ORVEX_RESOURCE_SOUND) {
-        fprintf(stderr, "%u isn't a sound\n", args->id);
+        orvex_report_line("%u isn't a sound\n", args->id);
         return -1;
     }
     Mix_VolumeChunk(entry->payload.sound.chunk, chunk_volume(args->volume));
     if (Mix_PlayChannel(-1, entry->payload.sound.chunk, args->loops) < 0) {
-        log_sdl_error();
+        orvex_report_sdl();
         return -1;
     }
     return 0;

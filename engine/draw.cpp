@@ -4,7 +4,6 @@
 #include <SDL.h>
 
 #include <cmath>
-#include <cstdio>
 
 #include "engine_state.hpp"
 #include "resources_internal.hpp"
@@ -13,7 +12,7 @@
 // Reporting
 //------------------------------------------------------------------------------------------
 static int32_t fail_sdl(void) {
-    SDL_Log("%s\n", SDL_GetError());
+    orvex_report_sdl();
     return -1;
 }
 
@@ -62,7 +61,7 @@ int32_t ORVEX_SetDrawColor8(int32_t r, int32_t g, int32_t b, int32_t a) {
 
 int32_t ORVEX_SetDrawColor(const ORVEX_ColorArgs* args) {
     if (!args) {
-        fprintf(stderr, "ORVEX_SetDrawColor: args is NULL\n");
+        orvex_report_line("ORVEX_SetDrawColor: args is NULL\n");
         return -1;
     }
     auto& c = orvex.draw_color;
@@ -112,13 +111,13 @@ static int32_t modulate(SDL_Texture* texture) {
 
 int32_t ORVEX_DrawImage(const ORVEX_DrawImageArgs* args) {
     if (!args) {
-        fprintf(stderr, "ORVEX_DrawImage: args is NULL\n");
+        orvex_report_line("ORVEX_DrawImage: args is NULL\n");
         return -1;
     }
     const ResourceEntry* entry = registry_lookup_arg("ORVEX_DrawImage", args->id);
     if (!entry) return -1;
     if (entry->type != ORVEX_RESOURCE_IMAGE) {
-        fprintf(stderr, "%u isn't an image\n", args->id);
+        orvex_report_line("%u isn't an image\n", args->id);
         return -1;
     }
     const auto& img = entry->payload.image;
@@ -157,7 +156,7 @@ int32_t ORVEX_DrawPoint(int32_t x, int32_t y) {
 
 int32_t ORVEX_DrawRectangle(const ORVEX_DrawRectangleArgs* args) {
     if (!args) {
-        fprintf(stderr, "ORVEX_DrawRectangle: args is NULL\n");
+        orvex_report_line("ORVEX_DrawRectangle: args is NULL\n");
         return -1;
     }
     // Centring moves the corner back by half the size, halves truncating toward zero.

@@ -19,10 +19,7 @@
 //------------------------------------------------------------------------------------------
 // Reporting
 //------------------------------------------------------------------------------------------
-static void log_sdl_error(void) { SDL_Log("%s\n", SDL_GetError()); }
-
-// A caller error or a refused request: one formatted line on stderr.
-static void report(const char* format, ...) {
+void orvex_report_line(const char* format, ...) {
     va_list args;
     va_start(args, format);
     vfprintf(stderr, format, args);
@@ -34,7 +31,7 @@ static void report(const char* format, ...) {
 //------------------------------------------------------------------------------------------
 ResourceEntry* registry_lookup(const char* op, ResourceId id) {
     if (id == 0 || id > orvex.registry.count) {
-        report("%s: no resource with id %u\n", op, id);
+        orvex_report_line("%s: no resource with id %u\n", op, id);
         return nullptr;
     }
     return &orvex.registry.table[id - 1];
@@ -42,7 +39,7 @@ ResourceEntry* registry_lookup(const char* op, ResourceId id) {
 
 ResourceEntry* registry_lookup_arg(const char* op, ResourceId id) {
     if (id == 0) {
-        report("args->id is 0\n");
+        orvex_report_line("args->id is 0\n");
         return nullptr;
     }
     return registry_lookup(op, id);
@@ -57,7 +54,7 @@ static bool reserve_ressources(void) {
     uint64_t n = orvex.registry.count;
     if (orvex.registry.capacity >= n + 1) return true;
     if (n >= UINT32_MAX) {
-        report("ORVEX_LoadResourceFromMemory: the registry is full\n");
+        orvex_report_line("ORVEX_LoadResourceFromMemory: the registry is full\n");
         return false;
     }
     size_t need = (n + 1) * sizeof(ResourceEntry);
@@ -66,7 +63,7 @@ static bool reserve_ressources(void) {
     void* table = realloc(orvex.registry.table, bytes);
     if (!table) {
         perror("ORVEX_LoadResourceFromMemory:reserve_ressources");
-        report("failed to reserve for new ressource\n");
+        orvex_report_line("failed to reserve for new ressource\n");
         return false;
     }
     orvex.registry.table = static_cast<ResourceEntry*>(table);
@@ -95,7 +92,7 @@ static int32_t finish_texture(ResourceEntry* entry, SDL_Texture* texture) {
     int32_t w = 0, h = 0;
     if (SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_BLEND) != 0 ||
         SDL_QueryTexture(texture, nullptr, nullptr, &w, &h) != 0) {
-        log_sdl_error();
+        orvex_report_sdl();
         SDL_DestroyTexture(texture);
         return -1;
     }
@@ -110,13 +107,13 @@ static int32_t load_image(ResourceEntry* entry, const void* bytes, int32_t size)
     SDL_RWops* stream = SDL_RWFromConstMem(bytes, size);
     SDL_Surface* surface = stream ? SDL_LoadBMP_RW(stream, 1) : nullptr;
     if (!surface) {
-        log_sdl_error();
+        orvex_report_sdl();
         return -1;
     }
     SDL_Texture* texture = SDL_CreateTextureFromSurface(orvex.video.renderer, surface);
     SDL_FreeSurface(surface);
     if (!texture) {
-        log_sdl_error();
+        orvex_report_sdl();
         return -1;
     }
     return finish_texture(entry, texture);
@@ -131,7 +128,7 @@ static int32_t load_sound(ResourceEntry* entry, const void* bytes, int32_t size)
     Mix_Chunk* chunk = stream ? Mix_LoadWAV_RW(stream, 0) : nullptr;
     if (stream) SDL_RWclose(stream);
     if (!chunk) {
-        log_sdl_error();
+        orvex_report_sdl();
         return -1;
     }
     entry->payload.sound.chunk = chunk;
@@ -144,7 +141,7 @@ static int32_t ORVEX_DirectResourceLoad(ResourceEntry* entry, const void* bytes,
     case ORVEX_RESOURCE_RAW: return load_raw(entry, bytes, size);
     case ORVEX_RESOURCE_IMAGE: return load_image(entry, bytes, size);
     case ORVEX_RESOURCE_SOUND: return load_sound(entry, bytes, size);
-    default: report("invalid type\n"); return -1;
+    default: orvex_report_line("invalid type\n"); return -1;
     }
 }
 
@@ -166,7 +163,7 @@ static void release_payload(ResourceEntry* entry) {
         if (p->sound.chunk) Mix_FreeChunk(p->sound.chunk);
         p->sound.chunk = nullptr;
         break;
-    default: report("unknown resource type %u\n", unsigned(entry->type)); break;
+    default: orvex_report_line("unknown resource type %u\n", unsigned(entry->type)); break;
     }
 }
 
@@ -200,7 +197,8 @@ static uint8_t* drain(FILE* file, const char* path, int32_t* size) {
     }
     off_t end = ftello(file);
     if (end > ORVEX_MAX_RESOURCE_BYTES) {
-        report("%s: file of %lld bytes is too large (2 GiB or more)\n", path, (long long)end);
+        orvex_report_line("%s: file of %lld bytes is too large (2 GiB or more)\n", path,
+                          (long long)end);
         return nullptr;
     }
     uint8_t* block = nullptr;
@@ -233,12 +231,12 @@ static uint8_t* read_file(const char* path, int32_t* size) {
 //------------------------------------------------------------------------------------------
 ResourceId ORVEX_LoadResourceFromMemory(ResourceType type, const void* bytes, uint32_t size) {
     if (size > ORVEX_MAX_RESOURCE_BYTES) {
-        report("ORVEX_LoadResourceFromMemory: block of %u bytes is too large (2 GiB or more)\n",
-               size);
+        orvex_report_line(
+            "ORVEX_LoadResourceFromMemory: block of %u bytes is too large (2 GiB or more)\n", size);
         return 0;
     }
     if (!bytes && size > 0) {
-        report("ORVEX_LoadResourceFromMemory: bytes is NULL\n");
+        orvex_report_line("ORVEX_LoadResourceFromMemory: bytes is NULL\n");
         return 0;
     }
     if (!reserve_ressources()) return 0;
@@ -261,7 +259,7 @@ static ResourceId find_loaded(ResourceType type, const char* path) {
 
 ResourceId ORVEX_LoadResourceTyped(ResourceType type, const char* path) {
     if (!path) {
-        report("ORVEX_LoadResourceTyped: path is NULL\n");
+        orvex_report_line("ORVEX_LoadResourceTyped: path is NULL\n");
         return 0;
     }
     ResourceId id = find_loaded(type, path);
@@ -292,7 +290,7 @@ static ResourceType type_of_path(const char* path) {
 
 ResourceId ORVEX_LoadResource(const char* path) {
     if (!path) {
-        report("ORVEX_LoadResource: path is NULL\n");
+        orvex_report_line("ORVEX_LoadResource: path is NULL\n");
         return 0;
     }
     return ORVEX_LoadResourceTyped(type_of_path(path), path);
@@ -305,7 +303,7 @@ int32_t ORVEX_ReloadResource(ResourceId id) {
     ResourceEntry* entry = registry_lookup("ORVEX_ReloadResource", id);
     if (!entry) return -1;
     if (!entry->path) {
-        report("resource path of %u is NULL\n", id);
+        orvex_report_line("resource path of %u is NULL\n", id);
         return -1;
     }
     int32_t size = 0;
@@ -373,7 +371,7 @@ ResourcePayload* ORVEX_GetResourceData(ResourceId id) {
 static const ResourceEntry* image_entry(const char* op, ResourceId id) {
     const ResourceEntry* entry = registry_lookup(op, id);
     if (entry && entry->type != ORVEX_RESOURCE_IMAGE) {
-        report("%s: %u isn't an image\n", op, id);
+        orvex_report_line("%s: %u isn't an image\n", op, id);
         return nullptr;
     }
     return entry;
