@@ -23,16 +23,18 @@ struct PxColor {
     int32_t dither;       // 0 none, else dither - 1 (low 8 bits) is the dither threshold
 };
 
+// Argument records default every field to zero, so designated initialisers may name only
+// the fields they set.
 struct PxRemapArgs {
-    int32_t reserved;
-    int32_t c0;  // colour index to set, or -1 for all (with c1 = -1: clear all)
-    int32_t c1;  // value to set, or -1 together with c0 = -1
+    int32_t reserved = 0;
+    int32_t c0 = 0;  // colour index to set, or -1 for all (with c1 = -1: clear all)
+    int32_t c1 = 0;  // value to set, or -1 together with c0 = -1
 };
 
 struct PxTransparentArgs {
-    int32_t reserved;
-    int32_t color;        // colour index; any value outside 0..255 clears every flag
-    uint8_t transparent;
+    int32_t reserved = 0;
+    int32_t color = 0;        // colour index; any value outside 0..255 clears every flag
+    uint8_t transparent = 0;
 };
 
 struct PxImage {
@@ -42,12 +44,12 @@ struct PxImage {
 };
 
 struct PxBlitArgs {
-    int32_t reserved;
-    const PxImage* img;
-    int32_t x, y;    // canvas position of the region's top-left pixel
-    int32_t ix, iy;  // region's top-left within the image
-    int32_t w, h;    // region size; negative means up to the image's edge
-    uint8_t flip_x, flip_y;
+    int32_t reserved = 0;
+    const PxImage* img = nullptr;
+    int32_t x = 0, y = 0;    // canvas position of the region's top-left pixel
+    int32_t ix = 0, iy = 0;  // region's top-left within the image; 0 or more
+    int32_t w = 0, h = 0;    // region size; negative means up to the image's edge
+    uint8_t flip_x = 0, flip_y = 0;
 };
 
 // The colour table: grey ramp, entry 0 black (the dither's dark colour) and entry 254 the
