@@ -1,0 +1,157 @@
+// The image blit: region clamping, mirroring, clipping, transparency decided before the
+// remap, depth, source reads that never leave the image, and random blits against a
+// literal per-pixel loop.
+#include "px_fixture.hpp"
+
+// An image whose pixel (u, v) holds (u + 7 * v) % 250 + 1, so no pixel is index 0.
+struct TestImage {
+    std::vector<uint8_t> data;
+    PxImage img;
+    TestImage(int32_t w, int32_t h) : data(static_cast<size_t>(w) * h) {
+        for (int32_t v = 0; v < h; v++)
+            for (int32_t u = 0; u < w; u++) data[static_cast<size_t>(v) * w + u] = at(u, v);
+        img = {w, h, data.data()};
+    }
+    static uint8_t at(int32_t u, int32_t v) { return static_cast<uint8_t>((u + 7 * v) % 250 + 1); }
+};
+
+// The blit as written down: effective region, then every region pixel in destination order.
+static void reference_blit(const PxBlitArgs& a) {
+    const PxImage& im = *a.img;
+    int32_t W = a.w < 0 ? im.width : a.w;
+    if (im.width - a.ix < W) W = im.width - a.ix;
+    int32_t H = a.h < 0 ? im.height : a.h;
+    if (im.height - a.iy < H) H = im.height - a.iy;
+    for (int32_t j = 0; j < H; j++) {
+        for (int32_t i = 0; i < W; i++) {
+            const int32_t su = a.ix + (a.flip_x ? W - 1 - i : i);
+            const int32_t sv = a.iy + (a.flip_y ? H - 1 - j : j);
+            const uint8_t c = im.pixels[sv * im.width + su];
+            if (px_palette[c].transparent) continue;
+            px_plot(a.x + i, a.y + j, c);
+        }
+    }
+}
+
+TEST_F(Canvas, NegativeSizeMeansUpToTheImageEdge) {
+    TestImage t(400, 256);
+    px_blit({.img = &t.img, .ix = 10, .w = -1, .h = -1});
+    const auto lit = lit_pixels();
+    EXPECT_EQ(lit.size(), 390u * 256u);
+    EXPECT_EQ(px_get(0, 0), TestImage::at(10, 0));
+    EXPECT_EQ(px_get(389, 255), TestImage::at(399, 255));
+}
+
+TEST_F(Canvas, RegionIsClampedToTheImageBeforeMirroring) {
+    TestImage t(640, 8);
+    px_blit({.img = &t.img, .w = 1000, .h = 1});
+    EXPECT_EQ(lit_pixels().size(), 640u);
+    px_blit({.img = &t.img, .y = 1, .w = 1000, .h = 1, .flip_x = 1});
+    EXPECT_EQ(px_get(0, 1), TestImage::at(639, 0));
+    EXPECT_EQ(px_get(639, 1), TestImage::at(0, 0));
+}
+
+TEST_F(Canvas, FlipYPutsTheRegionsLastRowFirst) {
+    TestImage t(64, 64);
+    px_blit({.img = &t.img, .x = 100, .y = 50, .ix = 3, .iy = 10, .w = 32, .h = 32, .flip_y = 1});
+    EXPECT_EQ(px_get(100, 50), TestImage::at(3, 41));
+    EXPECT_EQ(px_get(131, 81), TestImage::at(34, 10));
+}
+
+TEST_F(Canvas, OffCanvasPositionsLoseOnlyTheirOutsidePart) {
+    TestImage t(16, 16);
+    px_blit({.img = &t.img, .x = -4, .w = 8, .h = 1});
+    EXPECT_EQ(lit_pixels().size(), 4u);
+    EXPECT_EQ(px_get(0, 0), TestImage::at(4, 0));
+    px_blit({.img = &t.img, .x = INT32_MAX, .y = INT32_MIN, .w = -1, .h = -1});
+    px_blit({.img = &t.img, .x = INT32_MIN, .y = INT32_MAX, .w = -1, .h = -1});
+    px_blit({.img = &t.img, .x = 636, .y = 476, .w = -1, .h = -1});
+    EXPECT_EQ(px_get(639, 479), TestImage::at(3, 3));
+}
+
+TEST_F(Canvas, EmptyRegionsDrawNothing) {
+    TestImage t(16, 16);
+    px_blit({.img = &t.img, .w = 0});
+    px_blit({.img = &t.img, .h = 0});
+    px_blit({.img = &t.img, .ix = 16});
+    px_blit({.img = &t.img, .iy = 16, .h = -1});
+    EXPECT_TRUE(lit_pixels().empty());
+}
+
+TEST_F(Canvas, TransparencyIsDecidedOnTheImageIndexAndWritesNoDepth) {
+    const uint8_t data[] = {5, 6, 5, 6};
+    const PxImage img = {4, 1, data};
+    px_transparent({.color = 5, .transparent = 1});
+    px_set_depth(3);
+    px_blit({.img = &img, .w = -1, .h = -1});
+    EXPECT_EQ(px_get(0, 0), 0);
+    EXPECT_EQ(px_depth_buffer[0], 0u) << "a skipped pixel leaves depth too";
+    EXPECT_EQ(px_get(1, 0), 6);
+    px_remap({.c0 = 5, .c1 = 9});
+    px_blit({.img = &img, .y = 1, .w = -1, .h = -1});
+    EXPECT_EQ(px_get(0, 1), 0) << "index 5 skipped although it would write 9";
+    px_transparent({.color = -1});
+    px_transparent({.color = 9, .transparent = 1});
+    px_blit({.img = &img, .y = 2, .w = -1, .h = -1});
+    EXPECT_EQ(px_get(0, 2), 9) << "drawn as 9 although 9 is transparent";
+}
+
+TEST_F(Canvas, BlitLeavesDeeperAreasUntouched) {
+    TestImage t(32, 32);
+    px_set_depth(10);
+    px_fill_rect(0, 0, 15, 31, 200);
+    px_set_depth(5);
+    px_blit({.img = &t.img, .w = -1, .h = -1});
+    EXPECT_EQ(px_get(15, 31), 200);
+    EXPECT_EQ(px_depth_buffer[31 * PX_WIDTH + 15], 10u);
+    EXPECT_EQ(px_get(16, 31), TestImage::at(16, 31));
+    EXPECT_EQ(px_depth_buffer[31 * PX_WIDTH + 16], 5u);
+}
+
+TEST_F(Canvas, NegativeImageOriginNeverReadsOutsideTheImage) {
+    // Under AddressSanitizer a read before the vector's storage would stop the test.
+    TestImage t(8, 8);
+    px_blit({.img = &t.img, .x = 10, .y = 10, .ix = -3, .iy = -2, .w = 6, .h = 5});
+    EXPECT_EQ(px_get(10, 10), 0) << "the part before the image draws nothing";
+    EXPECT_EQ(px_get(13, 12), TestImage::at(0, 0)) << "the rest lands where it would";
+    EXPECT_EQ(px_get(15, 14), TestImage::at(2, 2));
+    EXPECT_EQ(lit_pixels().size(), 3u * 3u);
+    px_blit({.img = &t.img, .x = 30, .ix = -3, .w = 6, .h = 1, .flip_x = 1});
+    EXPECT_EQ(px_get(30, 0), TestImage::at(2, 0)) << "mirrored, the missing part is on the right";
+    EXPECT_EQ(px_get(33, 0), 0);
+    px_blit({.img = &t.img, .ix = INT32_MIN, .iy = INT32_MIN, .w = -1, .h = -1});
+}
+
+TEST_F(Canvas, BlitWithoutPixelsIsReported) {
+    testing::internal::CaptureStderr();
+    px_blit({.img = nullptr});
+    const PxImage none = {4, 4, nullptr};
+    px_blit({.img = &none});
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("px_blit: args.img has no pixels"), std::string::npos);
+    const PxImage odd = {-4, 4, reinterpret_cast<const uint8_t*>("x")};
+    px_blit({.img = &odd, .w = 2, .h = 2});
+    EXPECT_TRUE(lit_pixels().empty());
+}
+
+TEST_F(Canvas, RandomBlitsMatchTheLiteralLoop) {
+    TestImage t(57, 43);
+    for (int32_t n = 0; n < 150; n++) {
+        memcpy(px_palette, initial_palette().data(), sizeof px_palette);
+        for (int32_t k = 0; k < uniform(0, 6); k++) px_transparent({.color = uniform(0, 255), .transparent = 1});
+        for (int32_t k = 0; k < uniform(0, 6); k++) px_remap({.c0 = uniform(0, 255), .c1 = uniform(0, 255)});
+        for (int32_t i = 0; i < 2000; i++) px_depth_buffer[uniform(0, PX_PIXELS - 1)] = uniform(0, 6);
+        px_set_depth(uniform(0, 6));
+        px_clip(uniform(-10, 639), uniform(-10, 479), uniform(0, 700), uniform(0, 500));
+        const PxBlitArgs a = {.img = &t.img, .x = uniform(-70, 650), .y = uniform(-50, 490),
+                              .ix = uniform(0, 60), .iy = uniform(0, 45), .w = uniform(-2, 70),
+                              .h = uniform(-2, 50), .flip_x = static_cast<uint8_t>(uniform(0, 1)),
+                              .flip_y = static_cast<uint8_t>(uniform(0, 1))};
+        const CanvasSnapshot before = snapshot_canvas();
+        px_blit(a);
+        const CanvasSnapshot fast = snapshot_canvas();
+        restore_canvas(before);
+        reference_blit(a);
+        ASSERT_TRUE(fast == snapshot_canvas()) << "blit " << n;
+    }
+}

@@ -1,0 +1,114 @@
+// The canvas texture with a real renderer (offscreen driver): creation and release, the
+// picture that reaches the render target, and a failed lock that changes nothing.
+#include <SDL.h>
+
+#include <cstdlib>
+
+#include "orvex.hpp"
+#include "px_fixture.hpp"
+
+class Render : public Canvas {
+protected:
+    void SetUp() override {
+        Canvas::SetUp();
+        const ORVEX_Config config = {.reserved = 0, .width = 640, .height = 480, .scale = 1,
+                                     .fps = 0, .pixel_perfect = 1, .logical_size = 0,
+                                     .scale_linear = 0, .show_cursor = 1, .mixer = 0,
+                                     .title = "px test"};
+        ASSERT_EQ(ORVEX_Init(&config), 0);
+    }
+    void TearDown() override {
+        px_deinit();
+        ORVEX_Quit();
+        Canvas::TearDown();
+    }
+
+    // The render target's pixel (x, y) as 0xRRGGBB.
+    static uint32_t target_pixel(int32_t x, int32_t y) {
+        const SDL_Rect r = {x, y, 1, 1};
+        uint32_t p = 0;
+        EXPECT_EQ(SDL_RenderReadPixels(ORVEX_GetRenderer(), &r, SDL_PIXELFORMAT_ARGB8888, &p, 4), 0)
+            << SDL_GetError();
+        return p & 0xffffff;
+    }
+};
+
+TEST_F(Render, InitCreatesAStreamingCanvasTextureAndSeedsFromRand) {
+    srand(42);
+    const auto seed = static_cast<uint32_t>(rand());
+    srand(42);
+    ASSERT_EQ(px_init(), 0);
+    EXPECT_EQ(px_rng_state, seed);
+    uint32_t format = 0;
+    int access = 0, w = 0, h = 0;
+    ASSERT_EQ(SDL_QueryTexture(px_texture, &format, &access, &w, &h), 0);
+    EXPECT_EQ(format, static_cast<uint32_t>(SDL_PIXELFORMAT_ARGB8888));
+    EXPECT_EQ(access, SDL_TEXTUREACCESS_STREAMING);
+    EXPECT_EQ(w, 640);
+    EXPECT_EQ(h, 480);
+    ASSERT_EQ(px_init(), 0) << "a second init replaces the texture";
+    px_deinit();
+    EXPECT_EQ(px_texture, nullptr);
+    px_deinit();
+}
+
+TEST_F(Render, RenderDrawsTheDitherOntoTheCurrentTarget) {
+    ASSERT_EQ(px_init(), 0);
+    px_rng_state = 5;
+    memset(px_pixels, 255, sizeof px_pixels);
+    ASSERT_EQ(ORVEX_DrawBegin(), 0);
+    ASSERT_EQ(px_render(), 0);
+    EXPECT_EQ(target_pixel(0, 0), 0xfefefeu);
+    EXPECT_EQ(target_pixel(639, 479), 0xfefefeu);
+    uint32_t a, c;
+    px_rng_jump(PX_PIXELS, &a, &c);
+    EXPECT_EQ(px_rng_state, a * 5 + c);
+    px_clear(0);
+    px_palette[0] = {0, 0, 200, 0, 0, 0};
+    ASSERT_EQ(px_render(), 0);
+    EXPECT_EQ(target_pixel(320, 240), 0x0000c8u);
+    EXPECT_EQ(ORVEX_DrawEnd(), 0);
+}
+
+TEST_F(Render, FailedLockIsReportedAndLeavesTheGeneratorAlone) {
+    ASSERT_EQ(px_init(), 0);
+    for (uint8_t& p : px_pixels) p = static_cast<uint8_t>(uniform(0, 255));
+    px_rng_state = 1234;
+    ASSERT_EQ(px_render(), 0);
+    const uint32_t after_first = px_rng_state;
+
+    // A static texture cannot be locked: swap one in for a frame.
+    SDL_Texture* streaming = px_texture;
+    px_texture = SDL_CreateTexture(ORVEX_GetRenderer(), SDL_PIXELFORMAT_ARGB8888,
+                                   SDL_TEXTUREACCESS_STATIC, PX_WIDTH, PX_HEIGHT);
+    ASSERT_NE(px_texture, nullptr);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(px_render(), -1);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(err, std::string(SDL_GetError()) + "\n");
+    EXPECT_EQ(px_rng_state, after_first);
+    SDL_DestroyTexture(px_texture);
+    px_texture = streaming;
+
+    ASSERT_EQ(px_render(), 0);
+    uint32_t a, c;
+    px_rng_jump(2 * PX_PIXELS, &a, &c);
+    EXPECT_EQ(px_rng_state, a * 1234 + c) << "the sequence continues where it stopped";
+}
+
+TEST_F(Render, RenderWithoutTextureFails) {
+    px_rng_state = 8;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(px_render(), -1);
+    EXPECT_FALSE(testing::internal::GetCapturedStderr().empty());
+    EXPECT_EQ(px_rng_state, 8u);
+}
+
+TEST(RenderWithoutEngine, InitFailsWithoutARendererAndChangesNothing) {
+    px_rng_state = 3;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(px_init(), -1);
+    EXPECT_FALSE(testing::internal::GetCapturedStderr().empty());
+    EXPECT_EQ(px_texture, nullptr);
+    EXPECT_EQ(px_rng_state, 3u);
+}
