@@ -33,6 +33,12 @@ bench: deps-test
 	cmake --build $(BENCH_BUILD) -j$(JOBS)
 	@for b in $(BENCH_BUILD)/bench/*/bench_*; do [ -x "$$b" ] || continue; echo "== $$b"; "$$b" || exit 1; done
 
+# A PNG contact sheet of the eight compiled-in pictures, each beside its dithered view.
+art-preview: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+	cmake --build $(BUILD) --target game_images -j$(JOBS)
+	./$(BUILD)/tools/artgen --sheet $(BUILD)/game/images $(BUILD)/art-preview.png
+
 deps:
 	@bash tools/deps.sh
 
