@@ -22,16 +22,32 @@ static float adsr(double t, double held, double a, double d, float s, double r)
     return (float)std::max(0.0, at_release * (1 - (t - held) / r));
 }
 
-// Band-limited sum of harmonics k = 1.. with amplitude 1/k^power (odd only if asked).
-static float harmonics(double phase, float hz, int count, double power, bool odd)
+// Weights 1/k^power of harmonics k = 1..count (odd ones only if asked), cut off below
+// 16 kHz so nothing folds back under the 24 kHz Nyquist limit.
+struct Partials {
+    int count;
+    float w[16];
+};
+
+static Partials partials(float hz, int count, double power, bool odd)
 {
-    float sum = 0;
-    for (int k = 1; k <= count; k++) {
-        if (odd && k % 2 == 0) continue;
-        if (hz * k > 16000) break;
-        sum += (float)(std::sin(phase * k) / std::pow(k, power));
+    Partials p{0, {}};
+    for (int k = 1; k <= count && k <= 16 && hz * k <= 16000; k++)
+        p.w[p.count++] = odd && k % 2 == 0 ? 0.0f : (float)(1.0 / std::pow(k, power));
+    return p;
+}
+
+// Sum of the weighted harmonics at one phase; sin(k x) by the Chebyshev recurrence.
+static float harmonics(double phase, const Partials& p)
+{
+    double s1 = std::sin(phase), c2 = 2 * std::cos(phase), prev = 0, cur = s1, sum = 0;
+    for (int k = 0; k < p.count; k++) {
+        sum += p.w[k] * cur;
+        double next = c2 * cur - prev;
+        prev = cur;
+        cur = next;
     }
-    return sum;
+    return (float)sum;
 }
 
 static uint32_t lcg(uint32_t& s) { return s = s * 1664525u + 1013904223u; }
@@ -44,11 +60,13 @@ void inst_lead(Loop& l, int64_t at, double dur, float hz, float vel)
 {
     const double rel = 0.15;
     int64_t n = (int64_t)((dur + rel) * SAMPLE_RATE);
+    const Partials p = partials(hz, 7, 1.6, true);
     for (int64_t i = 0; i < n; i++) {
         double t = (double)i / SAMPLE_RATE;
-        double vib = 0.004 * std::sin(TAU * 5.2 * t) * std::min(1.0, t / 0.3);  // delayed vibrato
-        double ph = TAU * hz * t * (1 + vib);
-        float v = 0.6f * harmonics(ph, hz, 7, 1.6, true) + 0.4f * (float)std::sin(ph * 1.003);
+        // Vibrato of 0.4 % at 5.2 Hz, as phase modulation, fading in over the first 0.3 s.
+        double vib = 0.004 * hz / 5.2 * std::min(1.0, t / 0.3) * std::sin(TAU * 5.2 * t);
+        double ph = TAU * hz * t + vib;
+        float v = 0.6f * harmonics(ph, p) + 0.4f * (float)std::sin(ph * 1.003);
         loop_add(l, at + i, vel * adsr(t, dur, 0.012, 0.2, 0.65f, rel) * v);
     }
 }
@@ -68,11 +86,12 @@ void inst_pad(Loop& l, int64_t at, double dur, float hz, float vel)
 {
     const double rel = 0.9;
     int64_t n = (int64_t)((dur + rel) * SAMPLE_RATE);
+    const Partials p = partials(hz * 1.0065f, 6, 1.4, false);
     for (int64_t i = 0; i < n; i++) {
         double t = (double)i / SAMPLE_RATE;
         float v = 0;
         for (double det : {-0.006, 0.0, 0.0065})  // three detuned voices beat slowly
-            v += harmonics(TAU * hz * (1 + det) * t, hz, 6, 1.4, false);
+            v += harmonics(TAU * hz * (1 + det) * t, p);
         loop_add(l, at + i, vel * adsr(t, dur, 0.5, 0.5, 0.8f, rel) * v / 3);
     }
 }
