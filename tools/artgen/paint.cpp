@@ -147,7 +147,7 @@ static float clamp01(float v) { return std::clamp(v, 0.0f, 1.0f); }
 static float leaf_edge(float u, float v, float len, float wid)
 {
     float t = u / len + 0.5f;
-    if (t <= 0 || t >= 1 || std::fabs(v) > wid + 1) return -1;
+    if (t <= 0 || t >= 1 || std::fabs(v) > wid + 1) return -100;  // well outside
     // Skewing t towards the tip makes the base round and the tip pointed.
     float s = std::sin(3.14159265f * t * (1.2f - 0.2f * t));
     float hw = wid * s * (1.25f - 0.25f * s);
@@ -241,7 +241,8 @@ void paint_stroke(Canvas& c, float x0, float y0, float x1, float y1, float w0, f
         if (e <= -0.5f) return;
         float n = std::clamp(sd / (w + 0.01f), -1.0f, 1.0f);
         float lit = 0.55f + 0.45f * std::sqrt(1 - n * n) - 0.2f * n;
-        paint_blend(c, x, y, tone * lit, clamp01(e + 0.5f));
+        float rough = 0.9f + 0.2f * value_noise(x * 0.5f, y * 0.5f, 5);  // bark and grit
+        paint_blend(c, x, y, tone * lit * rough, clamp01(e + 0.5f));
     });
 }
 

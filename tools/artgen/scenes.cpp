@@ -47,8 +47,13 @@ static void shrub(Canvas& c, float cx, float cy, float rx, float ry, int leaves,
 static void branch(Canvas& c, float x, float y, float ang, float len, float w, int depth,
                    float tone, Rng& rng)
 {
-    float x1 = x + std::cos(ang) * len, y1 = y + std::sin(ang) * len;
-    paint_stroke(c, x, y, x1, y1, w, w * 0.7f, tone);
+    // Two segments with a kink, so limbs wander a little instead of running straight.
+    float kink = ang + rng_range(rng, -0.25f, 0.25f);
+    float xm = x + std::cos(ang) * len * 0.5f, ym = y + std::sin(ang) * len * 0.5f;
+    float x1 = xm + std::cos(kink) * len * 0.5f, y1 = ym + std::sin(kink) * len * 0.5f;
+    paint_stroke(c, x, y, xm, ym, w, w * 0.85f, tone);
+    paint_stroke(c, xm, ym, x1, y1, w * 0.85f, w * 0.7f, tone);
+    ang = kink;
     if (depth == 0 || len < 6) {
         for (int i = 0; i < 14; i++)
             paint_leaf(c, x1 + rng_range(rng, -14, 14), y1 + rng_range(rng, -12, 10), rng_range(rng, 6, 10),
@@ -57,7 +62,7 @@ static void branch(Canvas& c, float x, float y, float ang, float len, float w, i
     }
     int forks = 2 + (rng_next(rng) % 2);
     for (int i = 0; i < forks; i++)
-        branch(c, x1, y1, ang + rng_range(rng, -0.6f, 0.6f), len * rng_range(rng, 0.6f, 0.8f),
+        branch(c, x1, y1, ang + (i - (forks - 1) * 0.5f) * 0.55f + rng_range(rng, -0.3f, 0.3f), len * rng_range(rng, 0.55f, 0.8f),
                w * 0.65f, depth - 1, tone, rng);
 }
 
@@ -128,19 +133,23 @@ static Canvas paint_shrubs_and_trees(int w, int h)
 static Canvas paint_cut_shrubs(int w, int h)
 {
     Canvas c = canvas_make(w, h, 0);
-    fill_ground(c, 0.35f, 0.15f, 0.01f, 21);
+    fill_ground(c, 0.22f, 0.12f, 0.01f, 21);
     Rng rng{2000};
-    for (int i = 0; i < 22; i++)
+    for (int i = 0; i < 26; i++)
         shrub(c, rng_range(rng, -40, w + 40.0f), rng_range(rng, -40, h + 40.0f), rng_range(rng, 70, 130),
-              rng_range(rng, 60, 110), 700, 0.7f, 11, rng);
+              rng_range(rng, 60, 110), 1100, 0.62f, 10, rng);
     for (int i = 0; i < 6; i++) {
         float x0 = rng_range(rng, 0, (float)w), y0 = (float)h + 10;
         float x1 = x0 + rng_range(rng, -160, 160), y1 = rng_range(rng, 80, 330);
-        cut_branch(c, x0, y0, x1, y1, rng_range(rng, 7, 14), 0.42f, 22 + i);
-        // Side shoots, cut short.
+        float wid = rng_range(rng, 7, 14);
+        // Side shoots first, so the main stem covers their roots; all are cut short.
         float t = rng_range(rng, 0.3f, 0.7f), sx = x0 + (x1 - x0) * t, sy = y0 + (y1 - y0) * t;
-        cut_branch(c, sx, sy, sx + rng_range(rng, -60, 60), sy - rng_range(rng, 30, 70), rng_range(rng, 3, 5), 0.4f, 40 + i);
+        cut_branch(c, sx, sy, sx + rng_range(rng, -60, 60), sy - rng_range(rng, 30, 70), wid * 0.4f, 0.4f, 40 + i);
+        cut_branch(c, x0, y0, x1, y1, wid, 0.42f, 22 + i);
     }
+    for (int i = 0; i < 5; i++)
+        shrub(c, rng_range(rng, 0, (float)w), rng_range(rng, 380, 500), rng_range(rng, 50, 90),
+              rng_range(rng, 40, 70), 500, 0.62f, 10, rng);
     soft_light(c, 0.2f, 23);
     paint_caption(c, 400, 30, 11, "cut back", 24);
     add_grain(c, 0.02f, 25);
@@ -195,14 +204,15 @@ static Canvas paint_lid(int w, int h)
 //------------------------------------------------------------------------------------------
 // Stage 3: dark wet ground from above, scattered debris
 //------------------------------------------------------------------------------------------
+// Standing water: wet patches go darker and smoother, with small glints on the ripples.
 static void wet_sheen(Canvas& c, uint32_t seed)
 {
     for (int y = 0; y < c.h; y++)
         for (int x = 0; x < c.w; x++) {
             float puddle = fbm(x * 0.006f, y * 0.006f, 4, 0.5f, seed);
-            float film = std::clamp((puddle - 0.15f) * 6, 0.0f, 1.0f);
-            float ripple = ridged(x * 0.02f, y * 0.02f, 3, seed + 5);
-            at(c, x, y) = at(c, x, y) * (1 - 0.5f * film) + film * (0.2f + 0.35f * ripple);
+            float film = std::clamp((puddle - 0.1f) * 5, 0.0f, 1.0f);
+            float glint = std::max(0.0f, fbm(x * 0.08f, y * 0.08f, 3, 0.5f, seed + 5) - 0.25f) * 1.2f;
+            at(c, x, y) = at(c, x, y) * (1 - 0.45f * film) + film * 0.5f * glint;
         }
 }
 
@@ -254,19 +264,28 @@ static float wall_edge(float x, float y, Cell* cell)
     return (cell->f2 - cell->f1);
 }
 
+// Rounded stone face: rises quickly from the joint and flattens on top.
+static float wall_height(float x, float y, Cell* cell)
+{
+    float e = std::clamp(wall_edge(x, y, cell) / 0.14f, 0.0f, 1.0f);
+    float bevel = e * e * (3 - 2 * e);
+    return bevel * (1.0f + 0.25f * fbm(x * 0.04f, y * 0.04f, 3, 0.5f, cell->id));  // worn, uneven face
+}
+
 static float wall_pixel(int x, int y)
 {
-    Cell cell, up;
-    float e = wall_edge((float)x, (float)y, &cell);
-    float e2 = wall_edge((float)x - 2, (float)y - 2, &up);
+    Cell cell, near;
+    float hgt = wall_height((float)x, (float)y, &cell);
+    float slope = hgt - wall_height((float)x - 1.5f, (float)y - 1.5f, &near);  // lit from top left
     float tone = 0.45f + 0.25f * (float)(cell.id & 255) / 255.0f;
-    float face = std::clamp(e * 9, 0.0f, 1.0f);
-    float bevel = std::clamp((e2 - e) * 25, -0.5f, 0.5f);  // edges facing the light brighten
-    float grain = 0.1f * fbm(x * 0.08f, y * 0.08f, 4, 0.6f, cell.id) - 0.12f * ridged(x * 0.03f, y * 0.05f, 2, 62) * 0.5f;
-    float moss = std::clamp(fbm(x * 0.012f, y * 0.012f, 5, 0.55f, 63) * 2.2f + 0.2f + (y - 240) / 600.0f, 0.0f, 1.0f);
-    float mossy = 0.5f + 0.3f * value_noise(x * 0.6f, y * 0.6f, 64) + 0.15f * fbm(x * 0.15f, y * 0.15f, 3, 0.5f, 65);
-    float stone = (tone + grain) * (0.25f + 0.75f * face) - bevel * 0.35f;
-    return stone * (1 - moss * face) + mossy * moss * std::max(face, 0.4f);
+    float grain = 0.1f * fbm(x * 0.08f, y * 0.08f, 4, 0.6f, cell.id) - 0.06f * ridged(x * 0.03f, y * 0.05f, 2, 62);
+    float stone = (tone + grain) * (0.2f + 0.8f * std::min(hgt, 1.0f)) - slope * 2.5f;
+    // Moss grows in clumps, more towards the foot of the wall and in the joints.
+    float where = fbm(x * 0.012f, y * 0.012f, 5, 0.55f, 63) * 2.2f + 0.1f + (y - 240) / 500.0f + 0.3f * (1 - hgt);
+    float moss = std::clamp(where, 0.0f, 1.0f);
+    Cell tuft = worley(x * 0.22f, y * 0.22f, 64);
+    float mossy = 0.4f + 0.35f * (1 - tuft.f1) + 0.12f * value_noise(x * 0.7f, y * 0.7f, 65);
+    return stone * (1 - moss) + mossy * moss * (0.55f + 0.45f * hgt);
 }
 
 static Canvas paint_wall(int w, int h)
@@ -275,11 +294,11 @@ static Canvas paint_wall(int w, int h)
     for (int y = 0; y < h; y++)
         for (int x = 0; x < w; x++) at(c, x, y) = wall_pixel(x, y);
     Rng rng{6000};
-    for (int i = 0; i < 250; i++)  // lichen spots
-        paint_stone(c, rng_range(rng, 0, (float)w), rng_range(rng, 0, (float)h), rng_range(rng, 1, 3.5f),
-                    0.95f, 6100 + i, 1, 0);
+    for (int i = 0; i < 70; i++)  // pale lichen rosettes
+        paint_stone(c, rng_range(rng, 0, (float)w), rng_range(rng, 0, (float)h), rng_range(rng, 2, 6),
+                    0.8f, 6100 + i, rng_range(rng, 0.7f, 1.0f), 0);
     soft_light(c, 0.2f, 66);
-    paint_caption(c, 410, 450, 11, "old wall, north side", 67);
+    paint_caption(c, 340, 450, 11, "old wall, north side", 67);
     add_grain(c, 0.02f, 68);
     return c;
 }
