@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# The real game binary from the outside: its window on a private X server, its exit status
+# when asked to stop, and its failure without any display.
+# Usage: window_e2e.sh CASE BINARY, CASE one of window, sigterm, no-display.
+set -uo pipefail
+source "$(dirname "$0")/lib.sh"
+
+case_name="$1"
+binary="$2"
+
+#-------------------------------------------------------------------------------------------
+# Cases
+#-------------------------------------------------------------------------------------------
+# A window titled "Quillow" of 640x480 appears and the program keeps running.
+window_appears() {
+  start_xvfb || return 1
+  start_app "$binary"
+  local id
+  id="$(wait_for_window Quillow 15)" || { app_stderr >&2; return 1; }
+  expect_eq "window title" "$(window_name "$id")" "Quillow" || return 1
+  expect_eq "window size" "$(window_size "$id")" "640x480" || return 1
+  sleep 1
+  app_running || { echo "e2e: program ended on its own" >&2; app_stderr >&2; return 1; }
+}
+
+# SIGTERM reaches the program as a quit: the loop ends and the exit status is 0.
+sigterm_ends_cleanly() {
+  start_xvfb || return 1
+  start_app "$binary"
+  wait_for_window Quillow 15 >/dev/null || { app_stderr >&2; return 1; }
+  signal_app TERM
+  local status=0
+  wait_app 10 || status=$?
+  expect_eq "exit status after SIGTERM" "$status" 0 || { app_stderr >&2; return 1; }
+}
+
+# No display at all: start-up fails with status 1 and says why on stderr. (Without
+# SDL_VIDEODRIVER=x11 SDL would fall back to its offscreen driver and run unseen.)
+no_display_fails() {
+  local err status=0
+  err="$(env -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy \
+    timeout 20 "$binary" 2>&1 >/dev/null)" || status=$?
+  expect_eq "exit status without a display" "$status" 1 || return 1
+  if [ -z "$err" ]; then
+    echo "e2e: nothing on stderr without a display" >&2
+    return 1
+  fi
+  echo "stderr: $err"
+}
+
+case "$case_name" in
+  window) window_appears ;;
+  sigterm) sigterm_ends_cleanly ;;
+  no-display) no_display_fails ;;
+  *) echo "window_e2e.sh: unknown case \"$case_name\"" >&2; exit 2 ;;
+esac
