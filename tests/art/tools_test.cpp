@@ -1,0 +1,196 @@
+// The generators' building blocks: the tone mapping meets any row of figures exactly and
+// keeps the painted order, the preview dither follows the game's rule, the PNG writer makes
+// a file that decodes back to its pixels, and the music's loop buffer, echo and mastering
+// keep the loop seamless and the levels in bounds.
+#include "../../tools/artgen/artgen.hpp"
+#include "../../tools/musicgen/musicgen.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+std::vector<uint8_t> slurp(const std::string& path)
+{
+    std::vector<uint8_t> b;
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return b;
+    int ch;
+    while ((ch = std::fgetc(f)) != EOF) b.push_back((uint8_t)ch);
+    std::fclose(f);
+    return b;
+}
+
+uint32_t be32(const uint8_t* p) { return (uint32_t)p[0] << 24 | p[1] << 16 | p[2] << 8 | p[3]; }
+
+}  // namespace
+
+//------------------------------------------------------------------------------------------
+// Tone mapping
+//------------------------------------------------------------------------------------------
+TEST(ToneMapping, HistogramMeetsEveryRowExactlyEnough)
+{
+    const uint32_t sizes[8] = {307200, 307200, 307200, 307200, 307200, 307200, 307200, 102400};
+    for (int i = 0; i < 8; i++) {
+        SCOPED_TRACE(i);
+        const ToneTarget& t = tone_targets[i];
+        std::vector<uint32_t> h = tone_histogram(t, sizes[i]);
+        uint64_t n = 0;
+        double sum = 0, sum2 = 0, below = 0, above = 0;
+        int distinct = 0, lo = 256, hi = -1;
+        for (int v = 0; v < 256; v++) {
+            if (!h[v]) continue;
+            n += h[v], sum += (double)h[v] * v, sum2 += (double)h[v] * v * v, distinct++;
+            lo = std::min(lo, v), hi = v;
+            if (v < 64) below += h[v];
+            if (v > 127) above += h[v];
+        }
+        ASSERT_EQ(n, sizes[i]) << "every pixel gets exactly one level";
+        double mean = sum / n;
+        EXPECT_EQ(lo, t.min);
+        EXPECT_EQ(hi, t.max);
+        EXPECT_EQ(distinct, t.distinct);
+        EXPECT_NEAR(mean, t.mean, 0.3);
+        EXPECT_NEAR(std::sqrt(sum2 / n - mean * mean), t.stddev, 0.3);
+        EXPECT_NEAR(100 * below / n, t.below64, 0.05);
+        EXPECT_NEAR(100 * above / n, t.above127, 0.05);
+        EXPECT_NEAR(100.0 * h[0] / n, t.zero, 0.05);
+    }
+}
+
+TEST(ToneMapping, KeepsThePaintedOrderAndGivesTheExactHistogram)
+{
+    Canvas c = canvas_make(64, 32, 0);
+    for (int y = 0; y < c.h; y++)
+        for (int x = 0; x < c.w; x++) at(c, x, y) = std::sin(x * 0.3f) + 0.01f * y;
+    std::vector<uint32_t> hist(256, 0);
+    hist[10] = 1000, hist[200] = 1048;  // 2048 pixels
+    std::vector<uint8_t> out = tone_map(c, hist);
+    ASSERT_EQ(out.size(), c.px.size());
+    int dark = 0;
+    float darkest_light = 1e9f, lightest_dark = -1e9f;
+    for (size_t i = 0; i < out.size(); i++) {
+        ASSERT_TRUE(out[i] == 10 || out[i] == 200);
+        if (out[i] == 10) dark++, lightest_dark = std::max(lightest_dark, c.px[i]);
+        else darkest_light = std::min(darkest_light, c.px[i]);
+    }
+    EXPECT_EQ(dark, 1000);
+    EXPECT_LE(lightest_dark, darkest_light) << "a darker painted pixel never ends up lighter";
+}
+
+TEST(ToneMapping, IsDeterministic)
+{
+    Canvas a = image_specs[7].paint(image_specs[7].w, image_specs[7].h);
+    Canvas b = image_specs[7].paint(image_specs[7].w, image_specs[7].h);
+    EXPECT_EQ(a.px, b.px);
+}
+
+//------------------------------------------------------------------------------------------
+// Preview
+//------------------------------------------------------------------------------------------
+TEST(PreviewDither, FollowsTheGamesRuleAndItsGenerator)
+{
+    std::vector<uint8_t> grey = {0, 255, 0, 255, 128, 128, 128, 128}, out(grey.size());
+    uint32_t state = 12345, s = 12345;
+    dither_preview(grey.data(), (int)grey.size(), &state, out.data());
+    for (size_t i = 0; i < grey.size(); i++) {
+        s = s * 1103515245u + 12345u;
+        uint32_t v = ((s >> 16) & 0x7fff) % 255;
+        EXPECT_EQ(out[i], v < grey[i] ? 254 : 0) << i;
+    }
+    EXPECT_EQ(out[0], 0) << "0 is always dark";
+    EXPECT_EQ(out[1], 254) << "255 is always light";
+    EXPECT_EQ(state, s) << "the generator runs on from call to call";
+}
+
+TEST(PreviewPng, DecodesBackToItsPixelsWithValidChecksums)
+{
+    const int w = 300, h = 260;  // over 65535 bytes: several stored blocks
+    std::vector<uint8_t> pix((size_t)w * h);
+    for (size_t i = 0; i < pix.size(); i++) pix[i] = (uint8_t)(i * 7);
+    std::string path = ::testing::TempDir() + "/preview_test.png";
+    ASSERT_TRUE(write_png_grey(path, pix.data(), w, h));
+    std::vector<uint8_t> f = slurp(path);
+    std::remove(path.c_str());
+    ASSERT_GT(f.size(), 8u);
+    EXPECT_EQ(std::memcmp(f.data(), "\x89PNG\r\n\x1a\n", 8), 0);
+    std::vector<uint8_t> z;
+    for (size_t off = 8; off + 12 <= f.size();) {
+        uint32_t len = be32(&f[off]);
+        ASSERT_LE(off + 12 + len, f.size());
+        if (!std::memcmp(&f[off + 4], "IHDR", 4)) {
+            EXPECT_EQ(be32(&f[off + 8]), (uint32_t)w);
+            EXPECT_EQ(be32(&f[off + 12]), (uint32_t)h);
+        }
+        if (!std::memcmp(&f[off + 4], "IDAT", 4)) z.insert(z.end(), &f[off + 8], &f[off + 8 + len]);
+        off += 12 + len;
+    }
+    // Stored deflate blocks: header byte, 16-bit length, its complement, then the bytes.
+    std::vector<uint8_t> raw;
+    size_t p = 2;
+    bool last = false;
+    while (!last && p + 5 <= z.size()) {
+        last = z[p] & 1;
+        uint32_t n = z[p + 1] | z[p + 2] << 8, nn = z[p + 3] | z[p + 4] << 8;
+        ASSERT_EQ(n ^ 0xffff, nn);
+        raw.insert(raw.end(), &z[p + 5], &z[p + 5 + n]);
+        p += 5 + n;
+    }
+    ASSERT_EQ(raw.size(), (size_t)(w + 1) * h);
+    for (int y = 0; y < h; y++) {
+        EXPECT_EQ(raw[(size_t)y * (w + 1)], 0) << "filter byte";
+        ASSERT_EQ(std::memcmp(&raw[(size_t)y * (w + 1) + 1], &pix[(size_t)y * w], w), 0) << "row " << y;
+    }
+}
+
+TEST(PreviewPng, AnUnwritablePathFailsAndLeavesNothing)
+{
+    uint8_t px[4] = {1, 2, 3, 4};
+    EXPECT_FALSE(write_png_grey("/nonexistent-dir/x.png", px, 2, 2));
+}
+
+//------------------------------------------------------------------------------------------
+// Music building blocks
+//------------------------------------------------------------------------------------------
+TEST(MusicLoop, NotesPastEitherEndWrapAround)
+{
+    Loop l{std::vector<float>(100, 0.0f)};
+    loop_add(l, 105, 1.0f);
+    loop_add(l, -1, 2.0f);
+    loop_add(l, 250, 3.0f);
+    EXPECT_EQ(l.s[5], 1.0f);
+    EXPECT_EQ(l.s[99], 2.0f);
+    EXPECT_EQ(l.s[50], 3.0f);
+}
+
+TEST(MusicLoop, EchoOfTheEndSoundsAtTheStart)
+{
+    Loop l{std::vector<float>(SAMPLE_RATE, 0.0f)};
+    l.s[SAMPLE_RATE - 100] = 1.0f;  // an impulse 100 samples before the end
+    echo(l, 0.01, 0.5f, 1.0f);      // 480-sample echo
+    EXPECT_NEAR(l.s[380], 1.0f, 1e-6f) << "first echo, wrapped";
+    EXPECT_NEAR(l.s[860], 0.5f, 1e-6f) << "second echo, fed back";
+}
+
+TEST(MusicMastering, HoldsPeaksUnderTheCeilingAndHitsTheLevel)
+{
+    Loop l{std::vector<float>(SAMPLE_RATE, 0.0f)};
+    for (int i = 0; i < SAMPLE_RATE; i++)  // a quiet tone with one huge spike
+        l.s[i] = 0.05f * std::sin(i * 0.05f) + (i == 1000 ? 5.0f : 0.0f) + 0.2f;
+    master(l, -16, -1);
+    double sum = 0, mean = 0, peak = 0;
+    for (float v : l.s) sum += (double)v * v, mean += v, peak = std::max(peak, (double)std::fabs(v));
+    EXPECT_LT(20 * std::log10(peak), -1.0);
+    EXPECT_NEAR(20 * std::log10(std::sqrt(sum / l.s.size())), -16.0, 1.0);
+    EXPECT_NEAR(mean / l.s.size(), 0.0, 1e-3) << "no DC offset";
+}
+
+TEST(MusicMastering, SilenceStaysSilent)
+{
+    Loop l{std::vector<float>(1000, 0.25f)};  // pure DC: nothing audible at all
+    master(l, -16, -1);
+    for (float v : l.s) ASSERT_TRUE(std::isfinite(v) && std::fabs(v) < 1e-6f);
+}
