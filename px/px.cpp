@@ -75,10 +75,13 @@ void px_deinit(void) {
 void px_clear(uint8_t color) {
     const PxClipRect c = px_clip_rect;
     if (c.h <= 0 || c.w <= 0) return;
-    for (int32_t y = c.y; y < c.y + c.h; y++) {
-        const int32_t pos = y * PX_WIDTH + c.x;
-        memset(px_pixels + pos, color, static_cast<size_t>(c.w));
-        memset(px_depth_buffer + pos, 0, static_cast<size_t>(c.w) * sizeof(uint32_t));
+    // Full-width rows are contiguous: one block each for indices and depths.
+    const int32_t rows = c.w == PX_WIDTH ? 1 : c.h;
+    const size_t run = c.w == PX_WIDTH ? static_cast<size_t>(PX_WIDTH) * c.h : static_cast<size_t>(c.w);
+    for (int32_t r = 0; r < rows; r++) {
+        const int32_t pos = (c.y + r) * PX_WIDTH + c.x;
+        memset(px_pixels + pos, color, run);
+        memset(px_depth_buffer + pos, 0, run * sizeof(uint32_t));
     }
 }
 

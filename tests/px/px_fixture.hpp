@@ -10,20 +10,27 @@
 
 #include "px_internal.hpp"
 
-struct CanvasSnapshot {
-    std::vector<uint8_t> pixels;
-    std::vector<uint32_t> depth;
-    bool operator==(const CanvasSnapshot&) const = default;
+// A copy of both buffers, kept in static storage: the comparisons run hundreds of times and
+// fresh allocations of this size would cost a page fault per page each time.
+struct CanvasCopy {
+    uint8_t pixels[PX_PIXELS];
+    uint32_t depth[PX_PIXELS];
 };
+inline CanvasCopy canvas_copies[2];
 
-inline CanvasSnapshot snapshot_canvas() {
-    return {std::vector<uint8_t>(px_pixels, px_pixels + PX_PIXELS),
-            std::vector<uint32_t>(px_depth_buffer, px_depth_buffer + PX_PIXELS)};
+inline void save_canvas(CanvasCopy* c) {
+    memcpy(c->pixels, px_pixels, sizeof px_pixels);
+    memcpy(c->depth, px_depth_buffer, sizeof px_depth_buffer);
 }
 
-inline void restore_canvas(const CanvasSnapshot& s) {
-    memcpy(px_pixels, s.pixels.data(), PX_PIXELS);
-    memcpy(px_depth_buffer, s.depth.data(), PX_PIXELS * sizeof(uint32_t));
+inline void restore_canvas(const CanvasCopy& c) {
+    memcpy(px_pixels, c.pixels, sizeof px_pixels);
+    memcpy(px_depth_buffer, c.depth, sizeof px_depth_buffer);
+}
+
+inline bool canvas_equals(const CanvasCopy& c) {
+    return memcmp(c.pixels, px_pixels, sizeof px_pixels) == 0 &&
+           memcmp(c.depth, px_depth_buffer, sizeof px_depth_buffer) == 0;
 }
 
 // The colour table as the program starts with it, taken before any test runs.
