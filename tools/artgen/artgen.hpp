@@ -55,6 +55,8 @@ void paint_leaf(Canvas& c, float cx, float cy, float len, float wid, float ang, 
 // A stone: irregular rounded blob lit from the upper left, with grain and a cast shadow.
 void paint_stone(Canvas& c, float cx, float cy, float r, float tone, uint32_t seed,
                  float squash, float shadow);
+// A broken, sharp-edged chunk of rubble: flat facets lit from the upper left, cast shadow.
+void paint_chunk(Canvas& c, float cx, float cy, float r, float tone, uint32_t seed, float shadow);
 // A tapered round stroke, lit across its width like a cylinder (twigs, branches, trunks).
 void paint_stroke(Canvas& c, float x0, float y0, float x1, float y1, float w0, float w1,
                   float tone);

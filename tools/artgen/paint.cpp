@@ -176,8 +176,13 @@ void paint_leaf(Canvas& c, float cx, float cy, float len, float wid, float ang, 
         float sv = std::sin((u * 0.9f - std::fabs(v)) * 1.3f), sv2 = sv * sv;
         float vein = 1.0f - 0.06f * sv2 * sv2 * sv2 * sv2;  // fine side veins
         float rim = e < 1.0f ? 0.85f : 1.0f;            // darker, curled edge
-        paint_blend(c, x, y, lit * rib * vein * rim, clamp01(e + 0.5f));
+        float blotch = 1.0f + 0.14f * value_noise(u * 0.12f + cx, v * 0.25f + cy, 3);  // decay spots
+        paint_blend(c, x, y, lit * rib * vein * rim * blotch, clamp01(e + 0.5f));
     });
+    if (len >= 14) {  // the stalk, from the base backwards
+        float bx = cx - ca * len * 0.5f, by = cy - sa * len * 0.5f, sl = len * 0.2f;
+        paint_stroke(c, bx + ca, by + sa, bx - ca * sl, by - sa * sl, 0.9f, 0.6f, tone * 0.8f);
+    }
 }
 
 //------------------------------------------------------------------------------------------
@@ -219,6 +224,70 @@ void paint_stone(Canvas& c, float cx, float cy, float r, float tone, uint32_t se
                       0.06f * value_noise(x * 1.3f, y * 1.3f, seed + 9);
         float v = tone * (0.35f + 0.85f * lambert) + grain * tone;
         paint_blend(c, x, y, v, clamp01(e + 0.5f));
+    });
+}
+
+// A broken chunk: an irregular polygon raised to a ridge point, so each edge carries one flat
+// facet whose normal sets its brightness; sharp-edged, unlike a water-worn stone.
+struct Chunk {
+    int n;
+    float vx[8], vy[8];  // outline, relative to the centre
+    float ax, ay, az;    // ridge point
+};
+
+static Chunk chunk_make(float r, uint32_t seed)
+{
+    Rng rng{seed};
+    Chunk k{5 + (int)(rng_next(rng) % 4), {}, {}, rng_range(rng, -0.3f, 0.3f) * r,
+            rng_range(rng, -0.3f, 0.3f) * r, r * rng_range(rng, 0.5f, 0.9f)};
+    float a = rng_range(rng, 0, 6.2831853f);
+    for (int i = 0; i < k.n; i++) {
+        a += 6.2831853f / k.n * rng_range(rng, 0.7f, 1.3f);
+        float rad = r * rng_range(rng, 0.7f, 1.15f);
+        k.vx[i] = std::cos(a) * rad;
+        k.vy[i] = std::sin(a) * rad;
+    }
+    return k;
+}
+
+static float cross(float ax, float ay, float bx, float by) { return ax * by - ay * bx; }
+
+// Brightness of the facet over edge i, or -1 when (x, y) lies outside the angular sector of
+// that facet seen from the ridge point. *inside is the distance inwards from the outer edge.
+static float chunk_facet(const Chunk& k, int i, float x, float y, float* inside)
+{
+    int j = (i + 1) % k.n;
+    float ix = k.vx[i] - k.ax, iy = k.vy[i] - k.ay, jx = k.vx[j] - k.ax, jy = k.vy[j] - k.ay;
+    float px = x - k.ax, py = y - k.ay;
+    if (cross(ix, iy, px, py) < 0 || cross(px, py, jx, jy) < 0) return -1;
+    float ex = k.vx[j] - k.vx[i], ey = k.vy[j] - k.vy[i], el = std::sqrt(ex * ex + ey * ey) + 1e-6f;
+    float apex_side = cross(ex, ey, -ix, -iy);
+    *inside = cross(ex, ey, x - k.vx[i], y - k.vy[i]) / el * (apex_side < 0 ? -1.0f : 1.0f);
+    // Facet normal: the cross product of the edge and the spoke up to the raised ridge point.
+    float sx = -ix, sy = -iy, sz = k.az;
+    float nx = ey * sz, ny = -ex * sz, nz = cross(ex, ey, sx, sy);
+    if (nz < 0) nx = -nx, ny = -ny, nz = -nz;
+    float len = std::sqrt(nx * nx + ny * ny + nz * nz) + 1e-6f;
+    return std::max(0.0f, (-0.55f * nx - 0.6f * ny + 0.6f * nz) / len);
+}
+
+void paint_chunk(Canvas& c, float cx, float cy, float r, float tone, uint32_t seed, float shadow)
+{
+    Chunk k = chunk_make(r, seed);
+    for_box(c, cx + r * 0.3f, cy + r * 0.35f, r * 1.3f, [&](int x, int y) {
+        float in = 0;
+        for (int i = 0; i < k.n; i++)
+            if (chunk_facet(k, i, x - cx - r * 0.3f, y - cy - r * 0.35f, &in) >= 0 && in > 0)
+                paint_shadow(c, x, y, shadow * clamp01(in / 3));
+    });
+    for_box(c, cx, cy, r * 1.2f, [&](int x, int y) {
+        for (int i = 0; i < k.n; i++) {
+            float in = 0, lit = chunk_facet(k, i, x - cx, y - cy, &in);
+            if (lit < 0 || in <= -0.5f) continue;
+            float grain = 0.1f * fbm(x * 0.4f, y * 0.4f, 3, 0.55f, seed);
+            paint_blend(c, x, y, tone * (0.3f + 0.8f * lit + grain), clamp01(in + 0.5f));
+            return;
+        }
     });
 }
 

@@ -315,7 +315,10 @@ static Canvas paint_rubble(int w, int h)
     for (int i = 0; i < 260; i++)
         paint_stone(c, rng_range(rng, 0, (float)w), rng_range(rng, 0, (float)h), rng_range(rng, 3, 9),
                     rng_range(rng, 0.4f, 0.8f), 7100 + i, rng_range(rng, 0.6f, 1.0f), 0.4f);
-    for (int i = 0; i < 45; i++)
+    for (int i = 0; i < 70; i++)
+        paint_chunk(c, rng_range(rng, 0, (float)w), rng_range(rng, 0, (float)h), rng_range(rng, 6, 22),
+                    rng_range(rng, 0.5f, 0.9f), 7300 + i, 0.5f);
+    for (int i = 0; i < 25; i++)
         paint_stone(c, rng_range(rng, 0, (float)w), rng_range(rng, 0, (float)h), rng_range(rng, 12, 38),
                     rng_range(rng, 0.5f, 0.9f), 7400 + i, rng_range(rng, 0.55f, 0.9f), 0.5f);
     leaf_litter(c, 90, 20, 40, 0.6f, 0.35f, rng);
