@@ -13,14 +13,12 @@
 //------------------------------------------------------------------------------------------
 // Aging
 //------------------------------------------------------------------------------------------
-static KeyState aged(KeyState state) {
-    if (state == ORVEX_KEY_PRESSED) return ORVEX_KEY_DOWN;
-    if (state == ORVEX_KEY_RELEASED) return ORVEX_KEY_UP;
-    return state;
-}
+// The encoding makes aging one mask: pressed (3) -> down (1), released (2) -> up (0), and
+// down and up keep their low bit. Branch-free, so the 768 states age in a few vector steps.
+static_assert(ORVEX_KEY_PRESSED % 2 == ORVEX_KEY_DOWN && ORVEX_KEY_RELEASED % 2 == ORVEX_KEY_UP);
 
 static void age_states(KeyState* states, int32_t count) {
-    for (int32_t i = 0; i < count; ++i) states[i] = aged(states[i]);
+    for (int32_t i = 0; i < count; ++i) states[i] = static_cast<KeyState>(states[i] & 1);
 }
 
 //------------------------------------------------------------------------------------------
