@@ -1,5 +1,7 @@
 // The two music loops the game streams: well-formed 48 kHz 16-bit PCM, long enough, mastered
 // to the agreed levels, never silent for long, and joining end to start without a click.
+#include <SDL.h>
+#include <SDL_mixer.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -173,4 +175,20 @@ TEST(MusicFiles, AMalformedFileIsToldApart)
     EXPECT_NE(w.error, "");
     std::remove(path.c_str());
     EXPECT_NE(read_wav(path + ".missing").error, "");
+}
+
+TEST(MusicFiles, SdlMixerStreamsBothAsMusic)
+{
+    ASSERT_EQ(SDL_Init(SDL_INIT_AUDIO), 0) << SDL_GetError();
+    ASSERT_EQ(Mix_OpenAudio(48000, AUDIO_S16SYS, 2, 1024), 0) << Mix_GetError();
+    for (const char* name : {"/ost.wav", "/rise.wav"}) {
+        Mix_Music* m = Mix_LoadMUS((res + name).c_str());
+        EXPECT_NE(m, nullptr) << name << ": " << Mix_GetError();
+        if (m) {
+            EXPECT_EQ(Mix_GetMusicType(m), MUS_WAV);
+            Mix_FreeMusic(m);
+        }
+    }
+    Mix_CloseAudio();
+    SDL_Quit();
 }
