@@ -1,0 +1,19 @@
+// Preloaded into the game by measure_run.sh: passes SDL_RenderPresent through and prints the
+// wall-clock time of the first call on stderr, so start-up can be timed to the first frame.
+#define _GNU_SOURCE
+#include <dlfcn.h>
+#include <stdio.h>
+#include <time.h>
+
+void SDL_RenderPresent(void* renderer) {
+    static void (*present)(void*) = NULL;
+    static int seen = 0;
+    if (!present) present = (void (*)(void*))dlsym(RTLD_NEXT, "SDL_RenderPresent");
+    present(renderer);
+    if (!seen) {
+        struct timespec t;
+        clock_gettime(CLOCK_REALTIME, &t);
+        fprintf(stderr, "first-present %lld\n", (long long)t.tv_sec * 1000 + t.tv_nsec / 1000000);
+        seen = 1;
+    }
+}
