@@ -165,22 +165,30 @@ static void blit_row_general(const uint8_t* src, int64_t dir, uint8_t* pix, uint
     }
 }
 
-// The common case: nothing skipped or remapped, not mirrored. The depth store is the larger
-// of the stored and the current depth whichever way the test goes, so one pass stores every
-// depth and learns the highest one before; when that passes, the row is one block copy, and
-// otherwise a pixel passed exactly where its stored depth now equals the current one.
+// The common case: nothing skipped or remapped, not mirrored. A row whose stored depths all
+// equal the current one (the game's frame: cleared, drawn at depth 0) is one block copy,
+// found by a cheap XOR scan; a row where all pass is a copy and a depth fill; a row with
+// deeper pixels is tested pixel by pixel, without branches.
 static void blit_row_plain(const uint8_t* src, uint8_t* pix, uint32_t* dep, int64_t n) {
     const uint32_t depth = px_current_depth;
-    uint32_t highest = 0;
-    for (int64_t i = 0; i < n; i++) {
-        highest = dep[i] > highest ? dep[i] : highest;
-        dep[i] = dep[i] > depth ? dep[i] : depth;
-    }
-    if (highest <= depth) {
+    uint32_t differs = 0;
+    for (int64_t i = 0; i < n; i++) differs |= dep[i] ^ depth;
+    if (differs == 0) {
         memcpy(pix, src, static_cast<size_t>(n));
         return;
     }
-    for (int64_t i = 0; i < n; i++) pix[i] = dep[i] == depth ? src[i] : pix[i];
+    uint32_t highest = 0;
+    for (int64_t i = 0; i < n; i++) highest = dep[i] > highest ? dep[i] : highest;
+    if (highest <= depth) {
+        memcpy(pix, src, static_cast<size_t>(n));
+        for (int64_t i = 0; i < n; i++) dep[i] = depth;
+        return;
+    }
+    for (int64_t i = 0; i < n; i++) {
+        const bool pass = depth >= dep[i];
+        dep[i] = pass ? depth : dep[i];
+        pix[i] = pass ? src[i] : pix[i];
+    }
 }
 
 // Region steps whose source lies inside the image: source = origin + (flip ? size-1-i : i),

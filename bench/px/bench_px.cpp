@@ -142,6 +142,15 @@ static void BM_Frame(benchmark::State& state) {
 }
 BENCHMARK(BM_Frame)->Unit(benchmark::kMicrosecond);
 
+// The frame's share that is the clear alone.
+static void BM_Clear(benchmark::State& state) {
+    for (auto _ : state) {
+        px_clear(0);
+        benchmark::DoNotOptimize(px_pixels);
+    }
+}
+BENCHMARK(BM_Clear)->Unit(benchmark::kMicrosecond);
+
 //------------------------------------------------------------------------------------------
 // Lines
 //------------------------------------------------------------------------------------------
