@@ -18,8 +18,8 @@
 // State
 //------------------------------------------------------------------------------------------
 // Constant-initialised, so every engine query is safe before start-up: no window, no keys,
-// letterbox at scale 1 with offsets 1 and 1, opaque black draw colour.
-// Those two start values live in the struct's member initialisers.
+// and (from the member initialisers in engine_state.hpp) a letterbox at scale 1 with offsets
+// 1 and 1 and an opaque black draw colour.
 constinit EngineState orvex{};
 
 SDL_Renderer* ORVEX_GetRenderer(void) { return orvex.video.renderer; }

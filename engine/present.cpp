@@ -108,8 +108,14 @@ int32_t ORVEX_ScreenClear(void) {
     return 0;
 }
 
-// The wait comes before the present, so the picture appears on the deadline.
+// The wait comes before the present, so the picture appears on the deadline. Without a
+// renderer nothing can be shown, and that is reported rather than counted as a frame.
 int32_t ORVEX_DrawEnd(void) {
+    if (!orvex.video.renderer) {
+        SDL_SetError("ORVEX_DrawEnd: the engine is not started");
+        orvex_report_sdl();
+        return -1;
+    }
     if (!orvex.config.logical_size && letterbox_into_window() < 0) return -1;
     pace_frame();
     SDL_RenderPresent(orvex.video.renderer);

@@ -169,6 +169,12 @@ TEST_F(LogicalSize, DrawsStraightToTheWindowAndOnlyPacesPresentsAndCounts) {
     ORVEX_GetMousePos(&x, &y);
     EXPECT_EQ(x, 100);
     EXPECT_EQ(y, 50);
+    ORVEX_Quit();
+    SdlLogCapture log;
+    EXPECT_EQ(ORVEX_DrawEnd(), -1);  // nothing to present to: not a frame
+    EXPECT_EQ(ORVEX_GetFrameCount(), 1u);
+    ASSERT_EQ(log.lines().size(), 1u);
+    EXPECT_EQ(log.lines()[0], "ORVEX_DrawEnd: the engine is not started");
 }
 
 //------------------------------------------------------------------------------------------
