@@ -2,6 +2,7 @@
 // (<name>.raw, width x height bytes, row-major), or, with --sheet, reads those raw files back
 // and writes a PNG contact sheet of every picture next to its dithered view.
 #include "artgen.hpp"
+#include "../common/write_file.hpp"
 
 #include <chrono>
 #include <ctime>
@@ -13,20 +14,7 @@
 //------------------------------------------------------------------------------------------
 static bool write_raw(const std::string& path, const std::vector<uint8_t>& data)
 {
-    std::string tmp = path + ".tmp";
-    FILE* f = std::fopen(tmp.c_str(), "wb");
-    if (!f) {
-        std::perror(tmp.c_str());
-        return false;
-    }
-    bool ok = std::fwrite(data.data(), 1, data.size(), f) == data.size();
-    ok = (std::fclose(f) == 0) && ok;
-    if (!ok || std::rename(tmp.c_str(), path.c_str()) != 0) {
-        std::perror(path.c_str());
-        std::remove(tmp.c_str());
-        return false;
-    }
-    return true;
+    return write_file_atomically(path, data.data(), data.size());
 }
 
 static bool read_raw(const std::string& path, std::vector<uint8_t>& data, size_t expect)

@@ -2,6 +2,7 @@
 // stream of stored blocks, so no compression library is needed). Files are written to a
 // temporary name and renamed, so a failed write never leaves a half-written picture.
 #include "artgen.hpp"
+#include "../common/write_file.hpp"
 
 #include <cstdio>
 
@@ -91,18 +92,5 @@ bool write_png_grey(const std::string& path, const uint8_t* pix, int w, int h)
     chunk(out, "IHDR", ihdr);
     chunk(out, "IDAT", zlib_stored(pix, w, h));
     chunk(out, "IEND", {});
-    std::string tmp = path + ".tmp";
-    FILE* f = std::fopen(tmp.c_str(), "wb");
-    if (!f) {
-        std::perror(tmp.c_str());
-        return false;
-    }
-    bool ok = std::fwrite(out.data(), 1, out.size(), f) == out.size();
-    ok = (std::fclose(f) == 0) && ok;
-    if (!ok || std::rename(tmp.c_str(), path.c_str()) != 0) {
-        std::perror(path.c_str());
-        std::remove(tmp.c_str());
-        return false;
-    }
-    return true;
+    return write_file_atomically(path, out.data(), out.size());
 }

@@ -2,6 +2,7 @@
 // under the peak ceiling by a soft limiter, then written as 48 kHz 16-bit mono PCM through a
 // temporary file, so a failed write never leaves a half-written WAV behind.
 #include "musicgen.hpp"
+#include "../common/write_file.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -73,18 +74,5 @@ static std::vector<uint8_t> wav_bytes(const Loop& l)
 bool write_wav(const std::string& path, const Loop& l)
 {
     std::vector<uint8_t> b = wav_bytes(l);
-    std::string tmp = path + ".tmp";
-    FILE* f = std::fopen(tmp.c_str(), "wb");
-    if (!f) {
-        std::perror(tmp.c_str());
-        return false;
-    }
-    bool ok = std::fwrite(b.data(), 1, b.size(), f) == b.size();
-    ok = (std::fclose(f) == 0) && ok;
-    if (!ok || std::rename(tmp.c_str(), path.c_str()) != 0) {
-        std::perror(path.c_str());
-        std::remove(tmp.c_str());
-        return false;
-    }
-    return true;
+    return write_file_atomically(path, b.data(), b.size());
 }
