@@ -28,10 +28,12 @@ test-asan: deps-test
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
 		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j$(JOBS) -LE e2e
 
+# Benchmarks (Release build), headless like the tests.
 bench: deps-test
 	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DQUILLOW_BENCH=ON $(CMAKE_FLAGS)
 	cmake --build $(BENCH_BUILD) -j$(JOBS)
-	@for b in $(BENCH_BUILD)/bench/*/bench_*; do [ -x "$$b" ] || continue; echo "== $$b"; "$$b" || exit 1; done
+	@for b in $(BENCH_BUILD)/bench/*/bench_*; do [ -x "$$b" ] || continue; echo "== $$b"; \
+		SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy "$$b" || exit 1; done
 
 # A PNG contact sheet of the eight compiled-in pictures, each beside its dithered view.
 art-preview: deps
