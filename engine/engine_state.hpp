@@ -35,6 +35,8 @@ struct EngineState {
         ResourceEntry* table;
         uint64_t count;
         uint64_t capacity;
+        uint32_t* index;       // ids of file-backed entries by hash of (type, path); 0 = free
+        uint64_t index_slots;  // a power of two, at least twice the count; 0 = no index
     } registry;
     _Mix_Music* music;  // the current music, or null
     struct {

@@ -146,6 +146,82 @@ static int32_t ORVEX_DirectResourceLoad(ResourceEntry* entry, const void* bytes,
 }
 
 //------------------------------------------------------------------------------------------
+// Path index
+//------------------------------------------------------------------------------------------
+// De-duplication looks a (type, path) pair up in an open-addressing hash table of ids, so
+// that registering n files costs O(n), not a walk over every earlier entry per file. At most
+// one entry holds any pair (a second registration finds the first), so a hit is exactly the
+// entry the walk would have found. Without the index (its allocation failed) the walk serves.
+static bool same_file(const ResourceEntry* e, ResourceType type, const char* path) {
+    return e->type == type && e->path && strcmp(e->path, path) == 0;
+}
+
+// FNV-1a over the path, with the type mixed in first.
+static uint64_t path_hash(ResourceType type, const char* path) {
+    uint64_t h = 14695981039346656037ull ^ uint64_t(type);
+    for (const unsigned char* c = reinterpret_cast<const unsigned char*>(path); *c; ++c) {
+        h = (h ^ *c) * 1099511628211ull;
+    }
+    return h;
+}
+
+static void index_put(ResourceId id) {
+    const ResourceEntry* e = &orvex.registry.table[id - 1];
+    const uint64_t mask = orvex.registry.index_slots - 1;
+    uint64_t slot = path_hash(e->type, e->path) & mask;
+    while (orvex.registry.index[slot] != 0) slot = (slot + 1) & mask;
+    orvex.registry.index[slot] = id;
+}
+
+static void index_drop(void) {
+    free(orvex.registry.index);
+    orvex.registry.index = nullptr;
+    orvex.registry.index_slots = 0;
+}
+
+// Builds the index anew over every file-backed entry, with at least twice as many slots as
+// entries so that it stays at most half full; on failure there is no index.
+static void index_rebuild(void) {
+    const uint64_t need = 2 * orvex.registry.count;
+    uint64_t slots = 64;
+    while (slots < need) slots *= 2;
+    index_drop();
+    orvex.registry.index = static_cast<uint32_t*>(calloc(slots, sizeof(uint32_t)));
+    if (!orvex.registry.index) {
+        perror("ORVEX_LoadResourceTyped:index");
+        return;
+    }
+    orvex.registry.index_slots = slots;
+    for (uint64_t i = 0; i < orvex.registry.count; ++i) {
+        if (orvex.registry.table[i].path) index_put(ResourceId(i + 1));
+    }
+}
+
+static ResourceId find_loaded(ResourceType type, const char* path) {
+    if (!orvex.registry.index) {
+        for (uint64_t i = 0; i < orvex.registry.count; ++i) {
+            if (same_file(&orvex.registry.table[i], type, path)) return ResourceId(i + 1);
+        }
+        return 0;
+    }
+    const uint64_t mask = orvex.registry.index_slots - 1;
+    for (uint64_t slot = path_hash(type, path) & mask;; slot = (slot + 1) & mask) {
+        const ResourceId id = orvex.registry.index[slot];
+        if (id == 0) return 0;
+        if (same_file(&orvex.registry.table[id - 1], type, path)) return id;
+    }
+}
+
+// Records a freshly registered file-backed entry (already counted, path set) in the index.
+static void index_add(ResourceId id) {
+    if (orvex.registry.index && orvex.registry.index_slots >= 2 * orvex.registry.count) {
+        index_put(id);
+        return;
+    }
+    index_rebuild();  // takes in every file-backed entry, this one included
+}
+
+//------------------------------------------------------------------------------------------
 // Release
 //------------------------------------------------------------------------------------------
 static void release_payload(ResourceEntry* entry) {
@@ -181,6 +257,7 @@ void release_resources(void) {
     }
     free(orvex.registry.table);
     orvex.registry.table = nullptr;
+    index_drop();
     orvex.registry.count = 0;
     orvex.registry.capacity = 0;
 }
@@ -249,14 +326,6 @@ ResourceId ORVEX_LoadResourceFromMemory(ResourceType type, const void* bytes, ui
     return ResourceId(orvex.registry.count);
 }
 
-static ResourceId find_loaded(ResourceType type, const char* path) {
-    for (uint64_t i = 0; i < orvex.registry.count; ++i) {
-        const ResourceEntry* e = &orvex.registry.table[i];
-        if (e->type == type && e->path && strcmp(e->path, path) == 0) return ResourceId(i + 1);
-    }
-    return 0;
-}
-
 ResourceId ORVEX_LoadResourceTyped(ResourceType type, const char* path) {
     if (!path) {
         orvex_report_line("ORVEX_LoadResourceTyped: path is NULL\n");
@@ -272,7 +341,11 @@ ResourceId ORVEX_LoadResourceTyped(ResourceType type, const char* path) {
     if (id == 0) return 0;
     ResourceEntry* entry = &orvex.registry.table[id - 1];
     entry->path = strdup(path);
-    if (!entry->path) perror("ORVEX_LoadResourceTyped");
+    if (!entry->path) {
+        perror("ORVEX_LoadResourceTyped");
+        return id;
+    }
+    index_add(id);
     return id;
 }
 

@@ -146,6 +146,27 @@ TEST_F(Registry, TheTableGrowsWithoutDisturbingEarlierEntries) {
     EXPECT_LT(bytes, 2 * 300 * sizeof(ResourceEntry) + sizeof(ResourceEntry));
 }
 
+TEST_F(Registry, ManyFilesEachKeepTheirOwnIdThroughGrowthAndRelease) {
+    // Enough files, between memory entries, to grow the table and the path lookup many times.
+    std::vector<ResourceId> ids;
+    for (uint32_t i = 0; i < 700; ++i) {
+        ids.push_back(load(dir / ("f" + std::to_string(i) + ".bin"), text("x")));
+        ASSERT_NE(ORVEX_LoadResourceFromMemory(ORVEX_RESOURCE_RAW, &i, sizeof i), 0u);
+    }
+    for (uint32_t i = 0; i < 700; ++i) {
+        const std::string path = dir / ("f" + std::to_string(i) + ".bin");
+        ASSERT_EQ(ORVEX_LoadResource(path.c_str()), ids[i]) << path;
+    }
+    const std::string first = dir / "f0.bin";
+    ResourceId as_image = ORVEX_LoadResourceTyped(ORVEX_RESOURCE_IMAGE, first.c_str());
+    EXPECT_EQ(as_image, 0u);  // another type is a new entry: here a failed decode
+    EXPECT_EQ(orvex.registry.count, 1400u);
+
+    release_resources();
+    EXPECT_EQ(load(first, text("y")), 1u);  // nothing of the old entries is found again
+    EXPECT_EQ(ORVEX_LoadResource(first.c_str()), 1u);
+}
+
 TEST_F(Registry, ReleaseEmptiesTheTableAndIdsStartAgainAtOne) {
     load(dir / "a.bmp", solid_bmp(2, 2));
     load(dir / "b.bin", text("b"));
