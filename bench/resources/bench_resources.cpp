@@ -75,6 +75,7 @@ BENCHMARK(BM_StatBaseline)->Arg(100)->Arg(1000)->Arg(10000);
 // Registration
 //------------------------------------------------------------------------------------------
 static void BM_RegisterFiles(benchmark::State& state) {
+    files();  // made before timing starts, whichever benchmark runs first
     for (auto _ : state) {
         register_files(state.range(0));
         state.PauseTiming();
