@@ -4,7 +4,7 @@
 // creates through SDL and releases it in ORVEX_Quit. Results: 0 on success and -1 on failure;
 // operations that register a resource return its id, 0 on failure; queries return their value.
 // Records that an operation takes begin with `reserved`, which is never read: build them with
-// designated initialisers and leave every field you do not mention zero.
+// designated initialisers; every field you do not mention is zero.
 #pragma once
 
 #include <cstdint>
@@ -24,17 +24,17 @@ constexpr int32_t ORVEX_WHOLE_IMAGE = INT32_MIN;  // ORVEX_DrawImageArgs w/h: th
 // Configuration, start-up and shutdown
 //------------------------------------------------------------------------------------------
 struct ORVEX_Config {
-    int32_t reserved;
-    int32_t width;          // logical size in pixels
-    int32_t height;
-    int32_t scale;          // window size multiplier at creation
-    int32_t fps;            // frame rate to pace to; <= 0 turns pacing off
-    uint8_t pixel_perfect;  // cut letterbox scales above 1 to a whole number
-    uint8_t logical_size;   // no target texture: SDL's logical size letterboxes instead
-    uint8_t scale_linear;   // linear texture filtering for textures created after start-up
-    uint8_t show_cursor;    // 0 hides the mouse cursor
-    int32_t mixer;          // 0 no audio, 1 open the device, 2 also initialise FLAC first
-    const char* title;      // window title; read during ORVEX_Init only
+    int32_t reserved = 0;
+    int32_t width = 0;            // logical size in pixels
+    int32_t height = 0;
+    int32_t scale = 0;            // window size multiplier at creation
+    int32_t fps = 0;              // frame rate to pace to; <= 0 turns pacing off
+    uint8_t pixel_perfect = 0;    // cut letterbox scales above 1 to a whole number
+    uint8_t logical_size = 0;     // no target texture: SDL's logical size letterboxes instead
+    uint8_t scale_linear = 0;     // linear texture filtering for textures created after start-up
+    uint8_t show_cursor = 0;      // 0 hides the mouse cursor
+    int32_t mixer = 0;            // 0 no audio, 1 open the device, 2 also initialise FLAC first
+    const char* title = nullptr;  // window title; read during ORVEX_Init only
 };
 
 int32_t ORVEX_Init(const ORVEX_Config* config);  // 0, or -1 after logging the cause
@@ -59,7 +59,7 @@ struct ORVEX_Event {
 };
 
 // Runs ORVEX_Cycle then frame(user) until the window is closed (returns 0) or frame returns
-// non-zero (returns 1).
+// non-zero (returns 1); -1 at once when frame is null.
 int32_t ORVEX_MainLoop(int32_t (*frame)(void* user), void* user);
 int32_t ORVEX_Cycle(void);                     // change scan, key aging, event drain; 0
 int32_t ORVEX_PumpEvents(ORVEX_Event* event);  // 1 at a quit event, 0 when the queue is empty
@@ -136,10 +136,10 @@ int32_t ORVEX_GetImageHeight(ResourceId id);
 // Audio
 //------------------------------------------------------------------------------------------
 struct ORVEX_PlaySoundArgs {
-    int32_t reserved;
-    ResourceId id;  // a sound entry
-    int32_t loops;  // extra repetitions, -1 for endless
-    float volume;   // 1.0 is full volume
+    int32_t reserved = 0;
+    ResourceId id = 0;  // a sound entry
+    int32_t loops = 0;  // extra repetitions, -1 for endless
+    float volume = 0;   // 1.0 is full volume
 };
 
 int32_t ORVEX_PlayMusic(const char* path, int32_t loops);  // restarts from the beginning
@@ -150,27 +150,27 @@ int32_t ORVEX_PlaySound(const ORVEX_PlaySoundArgs* args);  // on the first free 
 // Renderer drawing (onto the current render target, in the draw colour)
 //------------------------------------------------------------------------------------------
 struct ORVEX_DrawImageArgs {
-    int32_t reserved;
-    ResourceId id;   // an image entry
-    int32_t x, y;    // destination, target pixels
-    int32_t ix, iy;  // top-left of the source rectangle
-    int32_t w, h;    // source size; ORVEX_WHOLE_IMAGE for all of it; negative mirrors
-    float rotation;  // fraction of a full turn, clockwise
-    float scale_x, scale_y;  // negative mirrors
-    uint8_t centered;        // (x, y) is the centre
-    uint8_t flip_x, flip_y;
+    int32_t reserved = 0;
+    ResourceId id = 0;               // an image entry
+    int32_t x = 0, y = 0;            // destination, target pixels
+    int32_t ix = 0, iy = 0;          // top-left of the source rectangle
+    int32_t w = 0, h = 0;            // source size; ORVEX_WHOLE_IMAGE for all of it; negative mirrors
+    float rotation = 0;              // fraction of a full turn, clockwise
+    float scale_x = 0, scale_y = 0;  // negative mirrors
+    uint8_t centered = 0;            // (x, y) is the centre
+    uint8_t flip_x = 0, flip_y = 0;
 };
 
 struct ORVEX_DrawRectangleArgs {
-    int32_t reserved;
-    int32_t x, y, w, h;
-    uint8_t fill;
-    uint8_t centered;
+    int32_t reserved = 0;
+    int32_t x = 0, y = 0, w = 0, h = 0;
+    uint8_t fill = 0;
+    uint8_t centered = 0;
 };
 
 struct ORVEX_ColorArgs {
-    int32_t reserved;
-    float r, g, b, a;  // 0..1; a negative component keeps the current one
+    int32_t reserved = 0;
+    float r = 0, g = 0, b = 0, a = 0;  // 0..1; a negative component keeps the current one
 };
 
 int32_t ORVEX_DrawImage(const ORVEX_DrawImageArgs* args);
