@@ -1,4 +1,4 @@
-// Tone mapping. Each picture's grey levels are set by histogram specification: a target
+// Tone mapping. Each picture's grey levels are set by histogram matching: a target
 // histogram is built to meet the picture's figures (range, mean, spread, median, the shares
 // below 64 and above 127, the share of black, the number of distinct levels), then the
 // painted pixels are ranked and handed the target's levels in order. The painting decides
