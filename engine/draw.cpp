@@ -66,8 +66,8 @@ int32_t ORVEX_SetDrawColor(const ORVEX_ColorArgs* args) {
     }
     auto& c = orvex.draw_color;
     // A negative component keeps the current one.
-    c = {args->r < 0 ? c.r : args->r, args->g < 0 ? c.g : args->g,
-         args->b < 0 ? c.b : args->b, args->a < 0 ? c.a : args->a};
+    c = {args->r < 0 ? c.r : args->r, args->g < 0 ? c.g : args->g, args->b < 0 ? c.b : args->b,
+         args->a < 0 ? c.a : args->a};
     return apply_draw_color();
 }
 

@@ -22,8 +22,8 @@ struct EngineState {
         uint32_t frame_count;
     } time;
     struct {
-        float scale = 1.0f;  // window pixels per logical pixel at the last present
-        int32_t x = 1, y = 1; // top-left of the last destination rectangle
+        float scale = 1.0f;    // window pixels per logical pixel at the last present
+        int32_t x = 1, y = 1;  // top-left of the last destination rectangle
     } letterbox;
     struct {
         KeyState keys[ORVEX_MAX_KEYS];
@@ -66,8 +66,8 @@ int32_t pacing_frame_time(int32_t fps);
 uint32_t pacing_wait(int32_t fps, int32_t frame_time, uint32_t* next_deadline, uint32_t now);
 
 struct LetterboxRect {
-    float scale;        // window pixels per logical pixel
-    int32_t x, y, w, h; // destination in window pixels
+    float scale;         // window pixels per logical pixel
+    int32_t x, y, w, h;  // destination in window pixels
 };
 
 // The largest fit of a logical_w x logical_h picture into a window_w x window_h window,

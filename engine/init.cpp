@@ -91,13 +91,14 @@ static int32_t enter_base_directory(void) {
 
 static int32_t open_video(const ORVEX_Config* config) {
     const ORVEX_Config* c = &orvex.config;
-    orvex.video.window = SDL_CreateWindow(config->title, SDL_WINDOWPOS_UNDEFINED,
-                                          SDL_WINDOWPOS_UNDEFINED, c->scale * c->width,
-                                          c->height * c->scale, SDL_WINDOW_RESIZABLE);
+    orvex.video.window =
+        SDL_CreateWindow(config->title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+                         c->scale * c->width, c->height * c->scale, SDL_WINDOW_RESIZABLE);
     if (!orvex.video.window) return -1;
     orvex.video.renderer = SDL_CreateRenderer(orvex.video.window, -1, SDL_RENDERER_ACCELERATED);
     if (!orvex.video.renderer) return -1;
-    if (c->logical_size) return SDL_RenderSetLogicalSize(orvex.video.renderer, c->width, c->height) < 0 ? -1 : 0;
+    if (c->logical_size)
+        return SDL_RenderSetLogicalSize(orvex.video.renderer, c->width, c->height) < 0 ? -1 : 0;
     orvex.video.target = SDL_CreateTexture(orvex.video.renderer, SDL_PIXELFORMAT_RGB888,
                                            SDL_TEXTUREACCESS_TARGET, c->width, c->height);
     return orvex.video.target ? 0 : -1;

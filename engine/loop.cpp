@@ -81,8 +81,7 @@ int32_t ORVEX_Cycle(void) {
     age_states(orvex.input.keys, ORVEX_MAX_KEYS);
     age_states(orvex.input.buttons, ORVEX_MAX_BUTTONS);
     // A quit stops one pump call, not the turn: the queue is always emptied.
-    while (ORVEX_PumpEvents(nullptr) != 0) {
-    }
+    while (ORVEX_PumpEvents(nullptr) != 0) {}
     return 0;
 }
 
@@ -112,9 +111,13 @@ bool ORVEX_IsKeyDown(int32_t scancode) {
     return s == ORVEX_KEY_DOWN || s == ORVEX_KEY_PRESSED;
 }
 
-bool ORVEX_IsKeyPressed(int32_t scancode) { return ORVEX_GetKeyState(scancode) == ORVEX_KEY_PRESSED; }
+bool ORVEX_IsKeyPressed(int32_t scancode) {
+    return ORVEX_GetKeyState(scancode) == ORVEX_KEY_PRESSED;
+}
 
-bool ORVEX_IsKeyReleased(int32_t scancode) { return ORVEX_GetKeyState(scancode) == ORVEX_KEY_RELEASED; }
+bool ORVEX_IsKeyReleased(int32_t scancode) {
+    return ORVEX_GetKeyState(scancode) == ORVEX_KEY_RELEASED;
+}
 
 bool ORVEX_IsKeyUp(int32_t scancode) {
     const KeyState s = ORVEX_GetKeyState(scancode);

@@ -16,8 +16,8 @@ struct Mix_Chunk;
 //------------------------------------------------------------------------------------------
 // Limits and constants
 //------------------------------------------------------------------------------------------
-constexpr int32_t ORVEX_MAX_KEYS = 512;     // key states, indexed by SDL scancode
-constexpr int32_t ORVEX_MAX_BUTTONS = 256;  // mouse button states, indexed by SDL button
+constexpr int32_t ORVEX_MAX_KEYS = 512;           // key states, indexed by SDL scancode
+constexpr int32_t ORVEX_MAX_BUTTONS = 256;        // mouse button states, indexed by SDL button
 constexpr int32_t ORVEX_WHOLE_IMAGE = INT32_MIN;  // ORVEX_DrawImageArgs w/h: the whole extent
 
 //------------------------------------------------------------------------------------------
@@ -25,7 +25,7 @@ constexpr int32_t ORVEX_WHOLE_IMAGE = INT32_MIN;  // ORVEX_DrawImageArgs w/h: th
 //------------------------------------------------------------------------------------------
 struct ORVEX_Config {
     int32_t reserved = 0;
-    int32_t width = 0;            // logical size in pixels
+    int32_t width = 0;  // logical size in pixels
     int32_t height = 0;
     int32_t scale = 0;            // window size multiplier at creation
     int32_t fps = 0;              // frame rate to pace to; <= 0 turns pacing off
@@ -39,7 +39,7 @@ struct ORVEX_Config {
 
 int32_t ORVEX_Init(const ORVEX_Config* config);  // 0, or -1 after logging the cause
 void ORVEX_Quit(void);                           // releases everything; safe to call twice
-SDL_Renderer* ORVEX_GetRenderer(void);           // for modules that draw with SDL (px); null before start-up
+SDL_Renderer* ORVEX_GetRenderer(void);  // for modules that draw with SDL (px); null before start-up
 
 //------------------------------------------------------------------------------------------
 // Frame loop, events and device state
@@ -61,16 +61,16 @@ struct ORVEX_Event {
 // Runs ORVEX_Cycle then frame(user) until the window is closed (returns 0) or frame returns
 // non-zero (returns 1); -1 at once when frame is null.
 int32_t ORVEX_MainLoop(int32_t (*frame)(void* user), void* user);
-int32_t ORVEX_Cycle(void);                     // change scan, key aging, event drain; 0
-int32_t ORVEX_PumpEvents(ORVEX_Event* event);  // 1 at a quit event, 0 when the queue is empty
-KeyState ORVEX_GetKeyState(int32_t scancode);  // scancodes outside 0..511 read as up
-bool ORVEX_IsKeyDown(int32_t scancode);        // down or pressed
-bool ORVEX_IsKeyPressed(int32_t scancode);     // pressed this turn
-bool ORVEX_IsKeyReleased(int32_t scancode);    // released this turn
-bool ORVEX_IsKeyUp(int32_t scancode);          // up or released
-KeyState ORVEX_GetButtonState(int32_t button); // mouse buttons, 0..255; others read as up
-uint32_t ORVEX_GetFrameCount(void);            // frames presented so far
-int32_t ORVEX_ShouldQuit(void);                // 1 once a quit event arrived
+int32_t ORVEX_Cycle(void);                      // change scan, key aging, event drain; 0
+int32_t ORVEX_PumpEvents(ORVEX_Event* event);   // 1 at a quit event, 0 when the queue is empty
+KeyState ORVEX_GetKeyState(int32_t scancode);   // scancodes outside 0..511 read as up
+bool ORVEX_IsKeyDown(int32_t scancode);         // down or pressed
+bool ORVEX_IsKeyPressed(int32_t scancode);      // pressed this turn
+bool ORVEX_IsKeyReleased(int32_t scancode);     // released this turn
+bool ORVEX_IsKeyUp(int32_t scancode);           // up or released
+KeyState ORVEX_GetButtonState(int32_t button);  // mouse buttons, 0..255; others read as up
+uint32_t ORVEX_GetFrameCount(void);             // frames presented so far
+int32_t ORVEX_ShouldQuit(void);                 // 1 once a quit event arrived
 
 //------------------------------------------------------------------------------------------
 // Frame presentation
@@ -120,8 +120,9 @@ struct ResourceEntry {
 ResourceId ORVEX_LoadResource(const char* path);  // type from the extension
 ResourceId ORVEX_LoadResourceTyped(ResourceType type, const char* path);
 ResourceId ORVEX_LoadResourceFromMemory(ResourceType type, const void* bytes, uint32_t size);
-int32_t ORVEX_ReloadResource(ResourceId id);  // re-read the file; the old payload survives a failure
-void ORVEX_HotReload(void);                   // reload every entry whose file changed
+int32_t ORVEX_ReloadResource(
+    ResourceId id);          // re-read the file; the old payload survives a failure
+void ORVEX_HotReload(void);  // reload every entry whose file changed
 // Accessors: an id of 0 or above the count is reported on stderr and answers null,
 // ORVEX_RESOURCE_INVALID or 0 (the image sizes also answer 0 for an entry that is no image).
 // Entry and payload addresses are valid until the next registration.
@@ -151,11 +152,11 @@ int32_t ORVEX_PlaySound(const ORVEX_PlaySoundArgs* args);  // on the first free 
 //------------------------------------------------------------------------------------------
 struct ORVEX_DrawImageArgs {
     int32_t reserved = 0;
-    ResourceId id = 0;               // an image entry
-    int32_t x = 0, y = 0;            // destination, target pixels
-    int32_t ix = 0, iy = 0;          // top-left of the source rectangle
-    int32_t w = 0, h = 0;            // source size; ORVEX_WHOLE_IMAGE for all of it; negative mirrors
-    float rotation = 0;              // fraction of a full turn, clockwise
+    ResourceId id = 0;       // an image entry
+    int32_t x = 0, y = 0;    // destination, target pixels
+    int32_t ix = 0, iy = 0;  // top-left of the source rectangle
+    int32_t w = 0, h = 0;    // source size; ORVEX_WHOLE_IMAGE for all of it; negative mirrors
+    float rotation = 0;      // fraction of a full turn, clockwise
     float scale_x = 0, scale_y = 0;  // negative mirrors
     uint8_t centered = 0;            // (x, y) is the centre
     uint8_t flip_x = 0, flip_y = 0;
@@ -178,4 +179,4 @@ int32_t ORVEX_DrawLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1);
 int32_t ORVEX_DrawPoint(int32_t x, int32_t y);
 int32_t ORVEX_DrawRectangle(const ORVEX_DrawRectangleArgs* args);
 int32_t ORVEX_SetDrawColor8(int32_t r, int32_t g, int32_t b, int32_t a);  // low 8 bits count
-int32_t ORVEX_SetDrawColor(const ORVEX_ColorArgs* args);  // above 1.0 clamps to 255
+int32_t ORVEX_SetDrawColor(const ORVEX_ColorArgs* args);                  // above 1.0 clamps to 255

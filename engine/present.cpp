@@ -30,8 +30,8 @@ uint32_t pacing_wait(int32_t fps, int32_t frame_time, uint32_t* next_deadline, u
 
 static void pace_frame(void) {
     const uint32_t now = static_cast<uint32_t>(SDL_GetTicks64());
-    const uint32_t wait = pacing_wait(orvex.config.fps, orvex.time.frame_time,
-                                      &orvex.time.next_deadline, now);
+    const uint32_t wait =
+        pacing_wait(orvex.config.fps, orvex.time.frame_time, &orvex.time.next_deadline, now);
     if (wait) SDL_Delay(wait);
 }
 
@@ -76,8 +76,8 @@ static int32_t letterbox_into_window(void) {
     }
     int w = 0, h = 0;
     SDL_GetWindowSize(orvex.video.window, &w, &h);
-    const LetterboxRect fit = letterbox_fit(w, h, orvex.config.width, orvex.config.height,
-                                            orvex.config.pixel_perfect);
+    const LetterboxRect fit =
+        letterbox_fit(w, h, orvex.config.width, orvex.config.height, orvex.config.pixel_perfect);
     orvex.letterbox = {.scale = fit.scale, .x = fit.x, .y = fit.y};
     const SDL_Rect dst = {fit.x, fit.y, fit.w, fit.h};
     if (SDL_RenderCopy(r, orvex.video.target, nullptr, &dst) < 0) {

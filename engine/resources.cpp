@@ -319,8 +319,8 @@ ResourceId ORVEX_LoadResourceFromMemory(ResourceType type, const void* bytes, ui
     if (!reserve_ressources()) return 0;
     // Prepared in place; a failed load leaves the count alone, so the slot is simply reused.
     ResourceEntry* entry = &orvex.registry.table[orvex.registry.count];
-    *entry = ResourceEntry{.type = type, .path = nullptr, .mtime = 0, .mtime_nsec = 0,
-                           .file_size = 0, .payload = {}};
+    *entry = ResourceEntry{
+        .type = type, .path = nullptr, .mtime = 0, .mtime_nsec = 0, .file_size = 0, .payload = {}};
     if (ORVEX_DirectResourceLoad(entry, bytes, int32_t(size)) != 0) return 0;
     orvex.registry.count += 1;
     return ResourceId(orvex.registry.count);
@@ -422,9 +422,7 @@ void ORVEX_HotReload(void) {
 //------------------------------------------------------------------------------------------
 // Accessors
 //------------------------------------------------------------------------------------------
-ResourceEntry* ORVEX_GetResource(ResourceId id) {
-    return registry_lookup("ORVEX_GetResource", id);
-}
+ResourceEntry* ORVEX_GetResource(ResourceId id) { return registry_lookup("ORVEX_GetResource", id); }
 
 ResourceType ORVEX_GetResourceType(ResourceId id) {
     ResourceEntry* entry = registry_lookup("ORVEX_GetResourceType", id);

@@ -39,7 +39,8 @@ static bool write_sprite(int32_t w, int32_t h, uint8_t tone) {
     SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_ARGB8888);
     if (!s) return false;
     for (int32_t y = 0; y < h; ++y) {
-        uint32_t* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(s->pixels) + y * s->pitch);
+        uint32_t* row =
+            reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(s->pixels) + y * s->pitch);
         for (int32_t x = 0; x < w; ++x) {
             int32_t ring = int32_t(std::hypot(x - w / 2, y - h / 2)) / 3;
             row[x] = ring % 2 ? 0xFF000000u | uint32_t(tone) << 16 | 0x40FF : 0xFFFFFFFFu;

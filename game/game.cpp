@@ -50,8 +50,8 @@ SplitPoint scene_split(uint32_t frame, int32_t wobble, int32_t width, int32_t he
     };
 }
 
-PxBlitArgs scene_quadrant(const PxImage* img, SplitPoint split, int32_t quadrant,
-                          int32_t shake_x, int32_t shake_y) {
+PxBlitArgs scene_quadrant(const PxImage* img, SplitPoint split, int32_t quadrant, int32_t shake_x,
+                          int32_t shake_y) {
     assert(quadrant >= 0 && quadrant < SCENE_QUADRANTS && "quadrant must be 0..3");
     bool right = quadrant & 1;
     bool bottom = quadrant & 2;

@@ -9,7 +9,7 @@
 
 constexpr int32_t STAGE_COUNT = 7;
 
-extern int32_t stage;                                   // index into stage_images
+extern int32_t stage;  // index into stage_images
 extern const PxImage* const stage_images[STAGE_COUNT];
 
 int32_t game_frame(void* player);  // 0 to go on, 1 once the last stage is passed

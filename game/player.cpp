@@ -36,7 +36,7 @@ constexpr double BOB_AMPLITUDE = 32.0 * 3.0;  // so y runs through 144..336
 constexpr double BOB_CENTRE = 240.0;
 
 constexpr double SQUARE_OFFSET = PLAYER_SIDE / 2 + 2;  // half the square plus the jitter range
-constexpr int32_t SQUARE_JITTER = 5;                    // 0..4, i.e. -2..+2 around the centre
+constexpr int32_t SQUARE_JITTER = 5;                   // 0..4, i.e. -2..+2 around the centre
 
 // Counters wrap instead of overflowing: after 2^31 frames the bobbing phase jumps, but the
 // program keeps running with defined behaviour.
@@ -106,7 +106,11 @@ int32_t canvas_coord(double v) {
 //------------------------------------------------------------------------------------------
 void player_init(Player* player) {
     assert(player && "player_init needs a Player record");
-    *player = Player{.x = START_X, .y = BOB_CENTRE, .count = 0, .scroll_x = 0, .scroll_y = 0,
+    *player = Player{.x = START_X,
+                     .y = BOB_CENTRE,
+                     .count = 0,
+                     .scroll_x = 0,
+                     .scroll_y = 0,
                      .speed = START_SPEED};
 }
 

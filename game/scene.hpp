@@ -11,7 +11,7 @@
 //------------------------------------------------------------------------------------------
 // Limits
 //------------------------------------------------------------------------------------------
-constexpr int32_t SCENE_QUADRANTS = 4;       // top left, top right, bottom left, bottom right
+constexpr int32_t SCENE_QUADRANTS = 4;         // top left, top right, bottom left, bottom right
 constexpr int32_t SCENE_RANDS_PER_FRAME = 11;  // wobble, 4 x (x, y) quadrant shakes, square x, y
 constexpr int32_t PLAYER_SIDE = 32;            // the square, and its window into the texture
 
@@ -28,8 +28,8 @@ SplitPoint scene_split(uint32_t frame, int32_t wobble, int32_t width, int32_t he
 
 // The blit of one quadrant (0..3, in drawing order) of `img` split at `split`, shaken by two
 // raw rand() results: `shake_x` for the destination x, then `shake_y` for y.
-PxBlitArgs scene_quadrant(const PxImage* img, SplitPoint split, int32_t quadrant,
-                          int32_t shake_x, int32_t shake_y);
+PxBlitArgs scene_quadrant(const PxImage* img, SplitPoint split, int32_t quadrant, int32_t shake_x,
+                          int32_t shake_y);
 
 //------------------------------------------------------------------------------------------
 // Frame

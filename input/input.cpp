@@ -57,8 +57,8 @@ void input_clear(const char* name) {
 void input_bind_scancode(const char* name, int32_t scancode) {
     int32_t i = find_action("input_bind_scancode", name);
     if (scancode < 0 || scancode >= ORVEX_MAX_KEYS) {
-        fprintf(stderr, "input_bind_scancode: scancode %d of '%s' is outside 0..%d\n",
-                scancode, name, ORVEX_MAX_KEYS - 1);
+        fprintf(stderr, "input_bind_scancode: scancode %d of '%s' is outside 0..%d\n", scancode,
+                name, ORVEX_MAX_KEYS - 1);
     }
     assert(scancode >= 0 && scancode < ORVEX_MAX_KEYS);
     assert(input[i].nb_binds < INPUT_MAX_BINDS);
@@ -78,9 +78,7 @@ bool input_down(const char* name) {
     return any_bind(find_action("input_down", name), ORVEX_IsKeyDown);
 }
 
-bool input_up(const char* name) {
-    return any_bind(find_action("input_up", name), ORVEX_IsKeyUp);
-}
+bool input_up(const char* name) { return any_bind(find_action("input_up", name), ORVEX_IsKeyUp); }
 
 bool input_pressed(const char* name) {
     return any_bind(find_action("input_pressed", name), ORVEX_IsKeyPressed);

@@ -32,7 +32,8 @@ static constexpr uint8_t initial_grey(int32_t i) {
     return static_cast<uint8_t>(i <= 251 ? i + 1 : i);
 }
 
-#define PX_GREY(i) {initial_grey(i), initial_grey(i), initial_grey(i), 0, 0, 0}
+#define PX_GREY(i) \
+    { initial_grey(i), initial_grey(i), initial_grey(i), 0, 0, 0 }
 #define PX_GREY4(i) PX_GREY(i), PX_GREY(i + 1), PX_GREY(i + 2), PX_GREY(i + 3)
 #define PX_GREY16(i) PX_GREY4(i), PX_GREY4(i + 4), PX_GREY4(i + 8), PX_GREY4(i + 12)
 #define PX_GREY64(i) PX_GREY16(i), PX_GREY16(i + 16), PX_GREY16(i + 32), PX_GREY16(i + 48)
@@ -77,7 +78,8 @@ void px_clear(uint8_t color) {
     if (c.h <= 0 || c.w <= 0) return;
     // Full-width rows are contiguous: one block each for indices and depths.
     const int32_t rows = c.w == PX_WIDTH ? 1 : c.h;
-    const size_t run = c.w == PX_WIDTH ? static_cast<size_t>(PX_WIDTH) * c.h : static_cast<size_t>(c.w);
+    const size_t run =
+        c.w == PX_WIDTH ? static_cast<size_t>(PX_WIDTH) * c.h : static_cast<size_t>(c.w);
     for (int32_t r = 0; r < rows; r++) {
         const int32_t pos = (c.y + r) * PX_WIDTH + c.x;
         memset(px_pixels + pos, color, run);

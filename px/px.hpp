@@ -33,7 +33,7 @@ struct PxRemapArgs {
 
 struct PxTransparentArgs {
     int32_t reserved = 0;
-    int32_t color = 0;        // colour index; any value outside 0..255 clears every flag
+    int32_t color = 0;  // colour index; any value outside 0..255 clears every flag
     uint8_t transparent = 0;
 };
 
@@ -59,8 +59,8 @@ extern PxColor px_palette[PX_COLORS];
 //------------------------------------------------------------------------------------------
 // Start and stop (need the engine's renderer)
 //------------------------------------------------------------------------------------------
-int32_t px_init(void);   // create the canvas texture and seed the dither; 0 or -1
-void px_deinit(void);    // destroy the texture; harmless when there is none
+int32_t px_init(void);  // create the canvas texture and seed the dither; 0 or -1
+void px_deinit(void);   // destroy the texture; harmless when there is none
 
 //------------------------------------------------------------------------------------------
 // Canvas state

@@ -46,15 +46,17 @@ static Span steps_inside(int64_t p0, int64_t s, Span span) {
 static void jump_to_step(LineWalk* w, int64_t k, bool x_major) {
     const int64_t major = x_major ? w->dx : -w->dy;
     const int64_t minor = x_major ? -w->dy : w->dx;
-    const unsigned __int128 num = static_cast<unsigned __int128>(2 * minor) * static_cast<uint64_t>(k) +
-                                  static_cast<uint64_t>(major);
+    const unsigned __int128 num =
+        static_cast<unsigned __int128>(2 * minor) * static_cast<uint64_t>(k) +
+        static_cast<uint64_t>(major);
     const int64_t m = static_cast<int64_t>(num / static_cast<uint64_t>(2 * major));
     const int64_t kx = x_major ? k : m, ky = x_major ? m : k;
     w->x += w->sx * kx;
     w->y += w->sy * ky;
     // err = dx * (1 + x steps) + dy * (1 + y steps); the products may exceed 64 bits, the
     // result never does.
-    const __int128 err = static_cast<__int128>(w->dx) * (1 + ky) + static_cast<__int128>(w->dy) * (1 + kx);
+    const __int128 err =
+        static_cast<__int128>(w->dx) * (1 + ky) + static_cast<__int128>(w->dy) * (1 + kx);
     w->err = static_cast<int64_t>(err);
 }
 
@@ -72,13 +74,18 @@ static void step(LineWalk* w) {
 
 void px_line(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint8_t color) {
     const uint8_t out = px_remapped(color);
-    LineWalk w = {x0, y0, 0, abs64(int64_t{x1} - x0), -abs64(int64_t{y1} - y0),
-                  x0 < x1 ? 1 : -1, y0 < y1 ? 1 : -1};
+    LineWalk w = {x0,
+                  y0,
+                  0,
+                  abs64(int64_t{x1} - x0),
+                  -abs64(int64_t{y1} - y0),
+                  x0 < x1 ? 1 : -1,
+                  y0 < y1 ? 1 : -1};
     w.err = w.dx + w.dy;
     const bool x_major = w.dx >= -w.dy;
     const int64_t last = x_major ? w.dx : -w.dy;
-    const Span inside = x_major ? steps_inside(x0, w.sx, clip_columns())
-                                : steps_inside(y0, w.sy, clip_rows());
+    const Span inside =
+        x_major ? steps_inside(x0, w.sx, clip_columns()) : steps_inside(y0, w.sy, clip_rows());
     const Span walk = intersect(inside, {0, last});
     if (walk.lo > walk.hi) return;
     if (walk.lo > 0) jump_to_step(&w, walk.lo, x_major);
@@ -213,10 +220,12 @@ void px_blit(PxBlitArgs args) {
     const int64_t H = region_size(args.h, img->height, args.iy);
     if (W <= 0 || H <= 0) return;
     // Region columns i and rows j that land in the clip rectangle and read inside the image.
-    const Span cols = intersect(intersect({0, W - 1}, {clip_columns().lo - args.x, clip_columns().hi - args.x}),
-                                source_inside(args.ix, W, args.flip_x));
-    const Span rows = intersect(intersect({0, H - 1}, {clip_rows().lo - args.y, clip_rows().hi - args.y}),
-                                source_inside(args.iy, H, args.flip_y));
+    const Span cols =
+        intersect(intersect({0, W - 1}, {clip_columns().lo - args.x, clip_columns().hi - args.x}),
+                  source_inside(args.ix, W, args.flip_x));
+    const Span rows =
+        intersect(intersect({0, H - 1}, {clip_rows().lo - args.y, clip_rows().hi - args.y}),
+                  source_inside(args.iy, H, args.flip_y));
     if (cols.lo > cols.hi || rows.lo > rows.hi) return;
     BlitTable table;
     build_blit_table(&table);
@@ -229,7 +238,8 @@ void px_blit(PxBlitArgs args) {
         if (table.plain && !args.flip_x) {
             blit_row_plain(src, px_pixels + pos, px_depth_buffer + pos, n);
         } else {
-            blit_row_general(src, args.flip_x ? -1 : 1, px_pixels + pos, px_depth_buffer + pos, n, &table);
+            blit_row_general(src, args.flip_x ? -1 : 1, px_pixels + pos, px_depth_buffer + pos, n,
+                             &table);
         }
     }
 }

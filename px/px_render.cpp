@@ -130,15 +130,17 @@ static inline __m128i dither4_sse2(__m128i s, const uint8_t* thr, __m128i dark, 
     return _mm_or_si128(_mm_and_si128(light_mask, light), _mm_andnot_si128(light_mask, dark));
 }
 
-static uint32_t convert_sse2(const uint8_t* pixels, const DitherTable* t, uint32_t s0,
-                             uint8_t* out, int32_t pitch) {
+static uint32_t convert_sse2(const uint8_t* pixels, const DitherTable* t, uint32_t s0, uint8_t* out,
+                             int32_t pitch) {
     alignas(16) uint32_t lanes[16];
     first_states(s0, lanes, 16);
     __m128i s[4];
-    for (int32_t k = 0; k < 4; k++) s[k] = _mm_load_si128(reinterpret_cast<const __m128i*>(lanes + 4 * k));
+    for (int32_t k = 0; k < 4; k++)
+        s[k] = _mm_load_si128(reinterpret_cast<const __m128i*>(lanes + 4 * k));
     uint32_t a, c;
     px_rng_jump(16, &a, &c);
-    const __m128i va = _mm_set1_epi32(static_cast<int32_t>(a)), vc = _mm_set1_epi32(static_cast<int32_t>(c));
+    const __m128i va = _mm_set1_epi32(static_cast<int32_t>(a)),
+                  vc = _mm_set1_epi32(static_cast<int32_t>(c));
     const __m128i dark = _mm_set1_epi32(static_cast<int32_t>(t->dark));
     const __m128i light = _mm_set1_epi32(static_cast<int32_t>(t->light));
     uint8_t buf[PX_WIDTH];
@@ -176,10 +178,12 @@ __attribute__((target("avx2"))) static uint32_t convert_avx2(const uint8_t* pixe
     alignas(32) uint32_t lanes[32];
     first_states(s0, lanes, 32);
     __m256i s[4];
-    for (int32_t k = 0; k < 4; k++) s[k] = _mm256_load_si256(reinterpret_cast<const __m256i*>(lanes + 8 * k));
+    for (int32_t k = 0; k < 4; k++)
+        s[k] = _mm256_load_si256(reinterpret_cast<const __m256i*>(lanes + 8 * k));
     uint32_t a, c;
     px_rng_jump(32, &a, &c);
-    const __m256i va = _mm256_set1_epi32(static_cast<int32_t>(a)), vc = _mm256_set1_epi32(static_cast<int32_t>(c));
+    const __m256i va = _mm256_set1_epi32(static_cast<int32_t>(a)),
+                  vc = _mm256_set1_epi32(static_cast<int32_t>(c));
     const __m256i dark = _mm256_set1_epi32(static_cast<int32_t>(t->dark));
     const __m256i light = _mm256_set1_epi32(static_cast<int32_t>(t->light));
     uint8_t buf[PX_WIDTH];
@@ -260,7 +264,8 @@ int32_t px_render(void) {
     }
     if (pitch < PX_ROW_BYTES) {
         SDL_UnlockTexture(px_texture);
-        fprintf(stderr, "px_render: texture rows are %d bytes, fewer than %d\n", pitch, PX_ROW_BYTES);
+        fprintf(stderr, "px_render: texture rows are %d bytes, fewer than %d\n", pitch,
+                PX_ROW_BYTES);
         return -1;
     }
     px_rng_state = px_dither_convert(px_pixels, px_palette, px_rng_state,

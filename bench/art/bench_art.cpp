@@ -4,8 +4,7 @@
 
 #include <benchmark/benchmark.h>
 
-static void BM_NoiseFillBaseline(benchmark::State& state)
-{
+static void BM_NoiseFillBaseline(benchmark::State& state) {
     for (auto _ : state) {
         Canvas c = canvas_make(640, 480, 0);
         for (int y = 0; y < c.h; y++)
@@ -15,14 +14,14 @@ static void BM_NoiseFillBaseline(benchmark::State& state)
 }
 BENCHMARK(BM_NoiseFillBaseline)->Unit(benchmark::kMillisecond)->Iterations(5);
 
-static void BM_PaintImage(benchmark::State& state)
-{
+static void BM_PaintImage(benchmark::State& state) {
     const int i = (int)state.range(0);
     const ImageSpec& s = image_specs[i];
     state.SetLabel(s.name);
     for (auto _ : state) {
         Canvas c = s.paint(s.w, s.h);
-        std::vector<uint8_t> grey = tone_map(c, tone_histogram(tone_targets[i], (uint32_t)(s.w * s.h)));
+        std::vector<uint8_t> grey =
+            tone_map(c, tone_histogram(tone_targets[i], (uint32_t)(s.w * s.h)));
         benchmark::DoNotOptimize(grey.data());
     }
 }

@@ -50,8 +50,7 @@ static void BM_Baseline_PollEmptyQueue(benchmark::State& state) {
     SDL_Event e;
     const uint64_t before = allocations.load();
     for (auto _ : state) {
-        while (SDL_PollEvent(&e)) {
-        }
+        while (SDL_PollEvent(&e)) {}
     }
     count_allocations(state, before);
 }
@@ -99,8 +98,17 @@ int main(int argc, char** argv) {
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     const ORVEX_Config config = {
-        .reserved = 0, .width = 640, .height = 480, .scale = 1, .fps = 0, .pixel_perfect = 1,
-        .logical_size = 0, .scale_linear = 0, .show_cursor = 1, .mixer = 0, .title = "bench",
+        .reserved = 0,
+        .width = 640,
+        .height = 480,
+        .scale = 1,
+        .fps = 0,
+        .pixel_perfect = 1,
+        .logical_size = 0,
+        .scale_linear = 0,
+        .show_cursor = 1,
+        .mixer = 0,
+        .title = "bench",
     };
     if (ORVEX_Init(&config) != 0) return 1;
     benchmark::Initialize(&argc, argv);

@@ -34,9 +34,17 @@ extern "C" void* malloc(size_t size) {
 static bool start_world(void) {
     static int32_t started = 0;
     if (started != 0) return started > 0;
-    ORVEX_Config config{.reserved = 0, .width = PX_WIDTH, .height = PX_HEIGHT, .scale = 1,
-                        .fps = 0, .pixel_perfect = 1, .logical_size = 0, .scale_linear = 0,
-                        .show_cursor = 0, .mixer = 0, .title = "Quillow"};
+    ORVEX_Config config{.reserved = 0,
+                        .width = PX_WIDTH,
+                        .height = PX_HEIGHT,
+                        .scale = 1,
+                        .fps = 0,
+                        .pixel_perfect = 1,
+                        .logical_size = 0,
+                        .scale_linear = 0,
+                        .show_cursor = 0,
+                        .mixer = 0,
+                        .title = "Quillow"};
     started = ORVEX_Init(&config) == 0 && px_init() == 0 ? 1 : -1;
     if (started > 0) {
         input_new_action("move");
@@ -143,9 +151,11 @@ static void run_frames(benchmark::State& state) {
 static void render(void) { px_render(); }
 
 BENCHMARK(run_frames<literal_frame, literal_dither>)
-    ->Name("frame/literal")->Unit(benchmark::kMicrosecond);
+    ->Name("frame/literal")
+    ->Unit(benchmark::kMicrosecond);
 BENCHMARK(run_frames<scene_step, fast_dither>)->Name("frame/game")->Unit(benchmark::kMicrosecond);
 BENCHMARK(run_frames<scene_step, render>)
-    ->Name("frame/game_with_upload")->Unit(benchmark::kMicrosecond);
+    ->Name("frame/game_with_upload")
+    ->Unit(benchmark::kMicrosecond);
 
 BENCHMARK_MAIN();

@@ -37,7 +37,8 @@ static uint32_t literal_dither(uint32_t s, uint8_t* out) {
     for (int32_t y = 0; y < PX_HEIGHT; y++) {
         for (int32_t x = 0; x < PX_WIDTH; x++) {
             const uint8_t i = px_pixels[y * PX_WIDTH + x];
-            const uint8_t t = px_palette[i].dither ? static_cast<uint8_t>(px_palette[i].dither - 1) : i;
+            const uint8_t t =
+                px_palette[i].dither ? static_cast<uint8_t>(px_palette[i].dither - 1) : i;
             s = s * 1103515245u + 12345u;
             const uint32_t v = ((s >> 16) & 0x7fff) % 255;
             const PxColor& c = v < t ? px_palette[254] : px_palette[0];
@@ -98,8 +99,10 @@ struct Region {
 };
 
 static const Region frame_regions[] = {
-    {-2, 1, 0, 0, 327, 235},       {329, -1, 327, 0, -1, 235},
-    {1, 237, 0, 235, 327, -1},     {326, 236, 327, 235, -1, -1},
+    {-2, 1, 0, 0, 327, 235},
+    {329, -1, 327, 0, -1, 235},
+    {1, 237, 0, 235, 327, -1},
+    {326, 236, 327, 235, -1, -1},
 };
 
 static void literal_blit(const PxImage& im, const Region& r) {
@@ -135,7 +138,8 @@ static void BM_Frame(benchmark::State& state) {
     for (auto _ : state) {
         px_clear(0);
         for (const Region& r : frame_regions)
-            px_blit({.img = &stage, .x = r.x, .y = r.y, .ix = r.ix, .iy = r.iy, .w = r.w, .h = r.h});
+            px_blit(
+                {.img = &stage, .x = r.x, .y = r.y, .ix = r.ix, .iy = r.iy, .w = r.w, .h = r.h});
         px_blit({.img = &square, .x = 300, .y = 200, .ix = 17, .iy = 9, .w = 32, .h = 32});
         benchmark::DoNotOptimize(px_pixels);
     }

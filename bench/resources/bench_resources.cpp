@@ -21,7 +21,8 @@ struct Files {
     std::filesystem::path dir;
     std::vector<std::string> paths;
     Files() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "orvex-bench-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "orvex-bench-XXXXXX").string();
         dir = mkdtemp(pattern.data());
         for (int i = 0; i < kMaxFiles; ++i) {
             paths.push_back((dir / ("asset_" + std::to_string(i) + ".dat")).string());
@@ -85,7 +86,10 @@ static void BM_RegisterFiles(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * state.range(0));
     state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_RegisterFiles)->RangeMultiplier(2)->Range(1250, 10000)->Complexity()
+BENCHMARK(BM_RegisterFiles)
+    ->RangeMultiplier(2)
+    ->Range(1250, 10000)
+    ->Complexity()
     ->Unit(benchmark::kMillisecond);
 
 static void BM_ReadFilesBaseline(benchmark::State& state) {
@@ -104,7 +108,10 @@ static void BM_ReadFilesBaseline(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * state.range(0));
     state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_ReadFilesBaseline)->RangeMultiplier(2)->Range(1250, 10000)->Complexity()
+BENCHMARK(BM_ReadFilesBaseline)
+    ->RangeMultiplier(2)
+    ->Range(1250, 10000)
+    ->Complexity()
     ->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

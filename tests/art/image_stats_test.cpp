@@ -38,8 +38,7 @@ struct Measured {
     double mean = 0, stddev = 0, above127 = 0, below64 = 0, zero = 0;
 };
 
-Measured measure(const PxImage& img)
-{
+Measured measure(const PxImage& img) {
     const size_t n = (size_t)img.width * img.height;
     std::vector<size_t> hist(256, 0);
     for (size_t i = 0; i < n; i++) hist[img.pixels[i]]++;
@@ -66,8 +65,7 @@ Measured measure(const PxImage& img)
 
 // Correlation of each pixel with its right-hand neighbour: near 1 for a photograph, near 0
 // for noise with the same histogram.
-double neighbour_correlation(const PxImage& img)
-{
+double neighbour_correlation(const PxImage& img) {
     double sx = 0, sy = 0, sxx = 0, syy = 0, sxy = 0, n = 0;
     for (int y = 0; y < img.height; y++)
         for (int x = 0; x + 1 < img.width; x++) {
@@ -80,8 +78,7 @@ double neighbour_correlation(const PxImage& img)
 
 }  // namespace
 
-TEST(EmbeddedImages, HaveTheSizesTheGameDrawsWith)
-{
+TEST(EmbeddedImages, HaveTheSizesTheGameDrawsWith) {
     for (const Figures& f : table) {
         SCOPED_TRACE(f.name);
         EXPECT_EQ(f.img->width, f.width);
@@ -93,8 +90,7 @@ TEST(EmbeddedImages, HaveTheSizesTheGameDrawsWith)
     EXPECT_GT(player_texture.height, 32);
 }
 
-TEST(EmbeddedImages, EachRecordHasItsOwnPixels)
-{
+TEST(EmbeddedImages, EachRecordHasItsOwnPixels) {
     for (const Figures& a : table)
         for (const Figures& b : table) {
             if (&a == &b) continue;
@@ -105,8 +101,7 @@ TEST(EmbeddedImages, EachRecordHasItsOwnPixels)
         }
 }
 
-TEST(EmbeddedImages, GreyLevelsFollowTheirRowOfTheTable)
-{
+TEST(EmbeddedImages, GreyLevelsFollowTheirRowOfTheTable) {
     for (const Figures& f : table) {
         SCOPED_TRACE(f.name);
         Measured m = measure(*f.img);
@@ -125,8 +120,7 @@ TEST(EmbeddedImages, GreyLevelsFollowTheirRowOfTheTable)
     }
 }
 
-TEST(EmbeddedImages, ArePicturesNotNoise)
-{
+TEST(EmbeddedImages, ArePicturesNotNoise) {
     for (const Figures& f : table) {
         SCOPED_TRACE(f.name);
         EXPECT_GT(neighbour_correlation(*f.img), 0.5);

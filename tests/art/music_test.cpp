@@ -22,15 +22,13 @@ struct Wav {
     std::string error;
 };
 
-uint32_t le(const uint8_t* p, int n)
-{
+uint32_t le(const uint8_t* p, int n) {
     uint32_t v = 0;
     for (int i = n - 1; i >= 0; i--) v = v << 8 | p[i];
     return v;
 }
 
-std::vector<uint8_t> slurp(const std::string& path)
-{
+std::vector<uint8_t> slurp(const std::string& path) {
     std::vector<uint8_t> b;
     FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) return b;
@@ -42,8 +40,7 @@ std::vector<uint8_t> slurp(const std::string& path)
 }
 
 // Walks the RIFF chunks; any inconsistency is reported in error.
-Wav read_wav(const std::string& path)
-{
+Wav read_wav(const std::string& path) {
     Wav w;
     std::vector<uint8_t> b = slurp(path);
     w.file_size = b.size();
@@ -79,8 +76,7 @@ double seconds(const Wav& w) { return (double)w.samples.size() / w.rate; }
 
 double db(double v) { return 20 * std::log10(std::max(v, 1e-9) / 32768.0); }
 
-double rms_db(const std::vector<int16_t>& s, size_t from, size_t count)
-{
+double rms_db(const std::vector<int16_t>& s, size_t from, size_t count) {
     double sum = 0;
     for (size_t i = from; i < from + count; i++) sum += (double)s[i] * s[i];
     return db(std::sqrt(sum / (double)count));
@@ -88,8 +84,7 @@ double rms_db(const std::vector<int16_t>& s, size_t from, size_t count)
 
 const std::string res = QUILLOW_RES_DIR;
 
-void expect_well_formed(const Wav& w)
-{
+void expect_well_formed(const Wav& w) {
     ASSERT_EQ(w.error, "");
     EXPECT_EQ(w.format, 1) << "PCM";
     EXPECT_EQ(w.rate, 48000u);
@@ -101,8 +96,7 @@ void expect_well_formed(const Wav& w)
     ASSERT_FALSE(w.samples.empty());
 }
 
-void expect_levels(const Wav& w)
-{
+void expect_levels(const Wav& w) {
     int peak = 0;
     for (int16_t v : w.samples) peak = std::max(peak, std::abs((int)v));
     EXPECT_LE(db(peak), -1.0) << "peak above -1 dBFS";
@@ -112,8 +106,7 @@ void expect_levels(const Wav& w)
 
 // The step from the last sample to the first must look like the steps around it: a click
 // is a jump far beyond the local slope of the waveform.
-void expect_seamless(const Wav& w)
-{
+void expect_seamless(const Wav& w) {
     const std::vector<int16_t>& s = w.samples;
     const size_t n = s.size(), span = 48;
     int local = 0;
@@ -130,17 +123,16 @@ void expect_seamless(const Wav& w)
     EXPECT_GT(rms_db(s, 0, win), whole - 6.0) << "the loop fades in";
 }
 
-void expect_never_silent(const Wav& w)
-{
+void expect_never_silent(const Wav& w) {
     const size_t win = w.rate / 2;
     for (size_t at = 0; at + win <= w.samples.size(); at += win)
-        EXPECT_GT(rms_db(w.samples, at, win), -40.0) << "silent half-second at " << (double)at / w.rate << " s";
+        EXPECT_GT(rms_db(w.samples, at, win), -40.0)
+            << "silent half-second at " << (double)at / w.rate << " s";
 }
 
 }  // namespace
 
-TEST(MusicTheme, IsALoudEnoughLongLoopingWav)
-{
+TEST(MusicTheme, IsALoudEnoughLongLoopingWav) {
     Wav w = read_wav(res + "/ost.wav");
     expect_well_formed(w);
     if (HasFatalFailure()) return;
@@ -151,8 +143,7 @@ TEST(MusicTheme, IsALoudEnoughLongLoopingWav)
     expect_never_silent(w);
 }
 
-TEST(MusicRise, IsAShortSeamlessLoopingWav)
-{
+TEST(MusicRise, IsAShortSeamlessLoopingWav) {
     Wav w = read_wav(res + "/rise.wav");
     expect_well_formed(w);
     if (HasFatalFailure()) return;
@@ -163,8 +154,7 @@ TEST(MusicRise, IsAShortSeamlessLoopingWav)
     expect_never_silent(w);
 }
 
-TEST(MusicFiles, AMalformedFileIsToldApart)
-{
+TEST(MusicFiles, AMalformedFileIsToldApart) {
     // The reader the checks above rely on must not pass a file that is not a WAV.
     std::string path = ::testing::TempDir() + "/not_a_wav.wav";
     FILE* f = std::fopen(path.c_str(), "wb");
@@ -177,8 +167,7 @@ TEST(MusicFiles, AMalformedFileIsToldApart)
     EXPECT_NE(read_wav(path + ".missing").error, "");
 }
 
-TEST(MusicFiles, SdlMixerStreamsBothAsMusic)
-{
+TEST(MusicFiles, SdlMixerStreamsBothAsMusic) {
     ASSERT_EQ(SDL_Init(SDL_INIT_AUDIO), 0) << SDL_GetError();
     ASSERT_EQ(Mix_OpenAudio(48000, AUDIO_S16SYS, 2, 1024), 0) << Mix_GetError();
     for (const char* name : {"/ost.wav", "/rise.wav"}) {

@@ -13,8 +13,7 @@
 
 namespace {
 
-std::vector<uint8_t> slurp(const std::string& path)
-{
+std::vector<uint8_t> slurp(const std::string& path) {
     std::vector<uint8_t> b;
     FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) return b;
@@ -31,8 +30,7 @@ uint32_t be32(const uint8_t* p) { return (uint32_t)p[0] << 24 | p[1] << 16 | p[2
 //------------------------------------------------------------------------------------------
 // Tone mapping
 //------------------------------------------------------------------------------------------
-TEST(ToneMapping, HistogramMeetsEveryRowExactlyEnough)
-{
+TEST(ToneMapping, HistogramMeetsEveryRowExactlyEnough) {
     const uint32_t sizes[8] = {307200, 307200, 307200, 307200, 307200, 307200, 307200, 102400};
     for (int i = 0; i < 8; i++) {
         SCOPED_TRACE(i);
@@ -61,8 +59,7 @@ TEST(ToneMapping, HistogramMeetsEveryRowExactlyEnough)
     }
 }
 
-TEST(ToneMapping, KeepsThePaintedOrderAndGivesTheExactHistogram)
-{
+TEST(ToneMapping, KeepsThePaintedOrderAndGivesTheExactHistogram) {
     Canvas c = canvas_make(64, 32, 0);
     for (int y = 0; y < c.h; y++)
         for (int x = 0; x < c.w; x++) at(c, x, y) = std::sin(x * 0.3f) + 0.01f * y;
@@ -74,15 +71,16 @@ TEST(ToneMapping, KeepsThePaintedOrderAndGivesTheExactHistogram)
     float darkest_light = 1e9f, lightest_dark = -1e9f;
     for (size_t i = 0; i < out.size(); i++) {
         ASSERT_TRUE(out[i] == 10 || out[i] == 200);
-        if (out[i] == 10) dark++, lightest_dark = std::max(lightest_dark, c.px[i]);
-        else darkest_light = std::min(darkest_light, c.px[i]);
+        if (out[i] == 10)
+            dark++, lightest_dark = std::max(lightest_dark, c.px[i]);
+        else
+            darkest_light = std::min(darkest_light, c.px[i]);
     }
     EXPECT_EQ(dark, 1000);
     EXPECT_LE(lightest_dark, darkest_light) << "a darker painted pixel never ends up lighter";
 }
 
-TEST(ToneMapping, IsDeterministic)
-{
+TEST(ToneMapping, IsDeterministic) {
     Canvas a = image_specs[7].paint(image_specs[7].w, image_specs[7].h);
     Canvas b = image_specs[7].paint(image_specs[7].w, image_specs[7].h);
     EXPECT_EQ(a.px, b.px);
@@ -91,8 +89,7 @@ TEST(ToneMapping, IsDeterministic)
 //------------------------------------------------------------------------------------------
 // Preview
 //------------------------------------------------------------------------------------------
-TEST(PreviewDither, FollowsTheGamesRuleAndItsGenerator)
-{
+TEST(PreviewDither, FollowsTheGamesRuleAndItsGenerator) {
     std::vector<uint8_t> grey = {0, 255, 0, 255, 128, 128, 128, 128}, out(grey.size());
     uint32_t state = 12345, s = 12345;
     dither_preview(grey.data(), (int)grey.size(), &state, out.data());
@@ -106,8 +103,7 @@ TEST(PreviewDither, FollowsTheGamesRuleAndItsGenerator)
     EXPECT_EQ(state, s) << "the generator runs on from call to call";
 }
 
-TEST(PreviewPng, DecodesBackToItsPixelsWithValidChecksums)
-{
+TEST(PreviewPng, DecodesBackToItsPixelsWithValidChecksums) {
     const int w = 300, h = 260;  // over 65535 bytes: several stored blocks
     std::vector<uint8_t> pix((size_t)w * h);
     for (size_t i = 0; i < pix.size(); i++) pix[i] = (uint8_t)(i * 7);
@@ -142,12 +138,12 @@ TEST(PreviewPng, DecodesBackToItsPixelsWithValidChecksums)
     ASSERT_EQ(raw.size(), (size_t)(w + 1) * h);
     for (int y = 0; y < h; y++) {
         EXPECT_EQ(raw[(size_t)y * (w + 1)], 0) << "filter byte";
-        ASSERT_EQ(std::memcmp(&raw[(size_t)y * (w + 1) + 1], &pix[(size_t)y * w], w), 0) << "row " << y;
+        ASSERT_EQ(std::memcmp(&raw[(size_t)y * (w + 1) + 1], &pix[(size_t)y * w], w), 0)
+            << "row " << y;
     }
 }
 
-TEST(PreviewPng, AnUnwritablePathFailsAndLeavesNothing)
-{
+TEST(PreviewPng, AnUnwritablePathFailsAndLeavesNothing) {
     uint8_t px[4] = {1, 2, 3, 4};
     EXPECT_FALSE(write_png_grey("/nonexistent-dir/x.png", px, 2, 2));
 }
@@ -155,8 +151,7 @@ TEST(PreviewPng, AnUnwritablePathFailsAndLeavesNothing)
 //------------------------------------------------------------------------------------------
 // Music building blocks
 //------------------------------------------------------------------------------------------
-TEST(MusicLoop, NotesPastEitherEndWrapAround)
-{
+TEST(MusicLoop, NotesPastEitherEndWrapAround) {
     Loop l{std::vector<float>(100, 0.0f)};
     loop_add(l, 105, 1.0f);
     loop_add(l, -1, 2.0f);
@@ -166,8 +161,7 @@ TEST(MusicLoop, NotesPastEitherEndWrapAround)
     EXPECT_EQ(l.s[50], 3.0f);
 }
 
-TEST(MusicLoop, EchoOfTheEndSoundsAtTheStart)
-{
+TEST(MusicLoop, EchoOfTheEndSoundsAtTheStart) {
     Loop l{std::vector<float>(SAMPLE_RATE, 0.0f)};
     l.s[SAMPLE_RATE - 100] = 1.0f;  // an impulse 100 samples before the end
     echo(l, 0.01, 0.5f, 1.0f);      // 480-sample echo
@@ -175,21 +169,20 @@ TEST(MusicLoop, EchoOfTheEndSoundsAtTheStart)
     EXPECT_NEAR(l.s[860], 0.5f, 1e-6f) << "second echo, fed back";
 }
 
-TEST(MusicMastering, HoldsPeaksUnderTheCeilingAndHitsTheLevel)
-{
+TEST(MusicMastering, HoldsPeaksUnderTheCeilingAndHitsTheLevel) {
     Loop l{std::vector<float>(SAMPLE_RATE, 0.0f)};
     for (int i = 0; i < SAMPLE_RATE; i++)  // a quiet tone with one huge spike
         l.s[i] = 0.05f * std::sin(i * 0.05f) + (i == 1000 ? 5.0f : 0.0f) + 0.2f;
     master(l, -16, -1);
     double sum = 0, mean = 0, peak = 0;
-    for (float v : l.s) sum += (double)v * v, mean += v, peak = std::max(peak, (double)std::fabs(v));
+    for (float v : l.s)
+        sum += (double)v * v, mean += v, peak = std::max(peak, (double)std::fabs(v));
     EXPECT_LT(20 * std::log10(peak), -1.0);
     EXPECT_NEAR(20 * std::log10(std::sqrt(sum / l.s.size())), -16.0, 1.0);
     EXPECT_NEAR(mean / l.s.size(), 0.0, 1e-3) << "no DC offset";
 }
 
-TEST(MusicMastering, SilenceStaysSilent)
-{
+TEST(MusicMastering, SilenceStaysSilent) {
     Loop l{std::vector<float>(1000, 0.25f)};  // pure DC: nothing audible at all
     master(l, -16, -1);
     for (float v : l.s) ASSERT_TRUE(std::isfinite(v) && std::fabs(v) < 1e-6f);

@@ -124,10 +124,18 @@ static std::string write_silence_wav(void) {
     const uint32_t samples = 4800, data = samples * 2, riff = 36 + data;
     const uint16_t pcm = 1, mono = 1, bits = 16, align = 2;
     const uint32_t fmt_size = 16, rate = 48000, bytes_per_s = 96000;
-    fwrite("RIFF", 1, 4, f); fwrite(&riff, 4, 1, f); fwrite("WAVEfmt ", 1, 8, f);
-    fwrite(&fmt_size, 4, 1, f); fwrite(&pcm, 2, 1, f); fwrite(&mono, 2, 1, f);
-    fwrite(&rate, 4, 1, f); fwrite(&bytes_per_s, 4, 1, f); fwrite(&align, 2, 1, f);
-    fwrite(&bits, 2, 1, f); fwrite("data", 1, 4, f); fwrite(&data, 4, 1, f);
+    fwrite("RIFF", 1, 4, f);
+    fwrite(&riff, 4, 1, f);
+    fwrite("WAVEfmt ", 1, 8, f);
+    fwrite(&fmt_size, 4, 1, f);
+    fwrite(&pcm, 2, 1, f);
+    fwrite(&mono, 2, 1, f);
+    fwrite(&rate, 4, 1, f);
+    fwrite(&bytes_per_s, 4, 1, f);
+    fwrite(&align, 2, 1, f);
+    fwrite(&bits, 2, 1, f);
+    fwrite("data", 1, 4, f);
+    fwrite(&data, 4, 1, f);
     for (uint32_t i = 0; i < samples; ++i) fwrite("\0\0", 1, 2, f);
     fclose(f);
     return path;
@@ -157,7 +165,8 @@ TEST_F(StartupFailure, UnusableConfigurationsAreRefusedWithAMessage) {
     } cases[] = {
         {0, 480, 1, "ORVEX_Init: width and height must be positive\n"},
         {640, -1, 1, "ORVEX_Init: width and height must be positive\n"},
-        {640, 480, INT32_MAX, "ORVEX_Init: scale * width or scale * height does not fit in 32 bits\n"},
+        {640, 480, INT32_MAX,
+         "ORVEX_Init: scale * width or scale * height does not fit in 32 bits\n"},
     };
     for (const Case& c : cases) {
         config.width = c.width;

@@ -72,7 +72,8 @@ TEST_F(KeyStates, ScancodesOutsideTheTableReadAsUpAndAreNeverStored) {
     EXPECT_EQ(ORVEX_PumpEvents(&ev), 0);
     EXPECT_EQ(ev.kind, ORVEX_EVENT_KEY_DOWN);
     EXPECT_EQ(ev.code, ORVEX_MAX_KEYS + 88);
-    for (int32_t code = 0; code < ORVEX_MAX_KEYS; ++code) ASSERT_EQ(ORVEX_GetKeyState(code), ORVEX_KEY_UP);
+    for (int32_t code = 0; code < ORVEX_MAX_KEYS; ++code)
+        ASSERT_EQ(ORVEX_GetKeyState(code), ORVEX_KEY_UP);
 }
 
 //------------------------------------------------------------------------------------------
@@ -162,7 +163,8 @@ TEST_F(Mouse, OtherEventsDoNotMoveTheMouse) {
 
 TEST_F(Mouse, ButtonNumbersOutsideTheTableReadAsUp) {
     start();
-    for (int32_t b : {-1, ORVEX_MAX_BUTTONS, INT32_MAX, INT32_MIN}) EXPECT_EQ(ORVEX_GetButtonState(b), ORVEX_KEY_UP);
+    for (int32_t b : {-1, ORVEX_MAX_BUTTONS, INT32_MAX, INT32_MIN})
+        EXPECT_EQ(ORVEX_GetButtonState(b), ORVEX_KEY_UP);
 }
 
 //------------------------------------------------------------------------------------------

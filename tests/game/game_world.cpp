@@ -70,9 +70,17 @@ bool write_silent_wav(const std::string& dir, const std::string& name) {
 //------------------------------------------------------------------------------------------
 bool world_start(void) {
     // The game's configuration with pacing off, so that tests run frames at full speed.
-    ORVEX_Config config{.reserved = 0, .width = PX_WIDTH, .height = PX_HEIGHT, .scale = 1,
-                        .fps = 0, .pixel_perfect = 1, .logical_size = 0, .scale_linear = 0,
-                        .show_cursor = 0, .mixer = 1, .title = "Quillow"};
+    ORVEX_Config config{.reserved = 0,
+                        .width = PX_WIDTH,
+                        .height = PX_HEIGHT,
+                        .scale = 1,
+                        .fps = 0,
+                        .pixel_perfect = 1,
+                        .logical_size = 0,
+                        .scale_linear = 0,
+                        .show_cursor = 0,
+                        .mixer = 1,
+                        .title = "Quillow"};
     if (ORVEX_Init(&config) != 0) {
         fprintf(stderr, "ORVEX_Init failed\n");
         return false;

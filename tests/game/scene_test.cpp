@@ -14,7 +14,9 @@
 
 namespace {
 
-PxImage picture(int32_t w, int32_t h) { return PxImage{.width = w, .height = h, .pixels = nullptr}; }
+PxImage picture(int32_t w, int32_t h) {
+    return PxImage{.width = w, .height = h, .pixels = nullptr};
+}
 
 }  // namespace
 
@@ -136,7 +138,7 @@ TEST(Quadrant, SplitOutsideASmallPictureNeverAsksForANegativeRegion) {
 TEST(PlayerSquare, CentredOnTheRoundedPositionWithinTwoPixels) {
     Player p;
     player_init(&p);
-    p.y = 200.5;  // rounds half away from zero: 201
+    p.y = 200.5;                              // rounds half away from zero: 201
     PxBlitArgs lo = player_square(&p, 0, 5);  // remainders 0, 0
     EXPECT_EQ(lo.x, 32 - 18);
     EXPECT_EQ(lo.y, 201 - 18);

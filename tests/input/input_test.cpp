@@ -25,8 +25,8 @@ struct Answers {
 };
 
 std::ostream& operator<<(std::ostream& os, const Answers& a) {
-    return os << "{down " << a.down << ", up " << a.up << ", pressed " << a.pressed
-              << ", released " << a.released << "}";
+    return os << "{down " << a.down << ", up " << a.up << ", pressed " << a.pressed << ", released "
+              << a.released << "}";
 }
 
 Answers ask(const char* name) {

@@ -138,14 +138,22 @@ TEST_F(Canvas, RandomBlitsMatchTheLiteralLoop) {
     TestImage t(57, 43);
     for (int32_t n = 0; n < 150; n++) {
         memcpy(px_palette, initial_palette().data(), sizeof px_palette);
-        for (int32_t k = 0; k < uniform(0, 6); k++) px_transparent({.color = uniform(0, 255), .transparent = 1});
-        for (int32_t k = 0; k < uniform(0, 6); k++) px_remap({.c0 = uniform(0, 255), .c1 = uniform(0, 255)});
-        for (int32_t i = 0; i < 2000; i++) px_depth_buffer[uniform(0, PX_PIXELS - 1)] = uniform(0, 6);
+        for (int32_t k = 0; k < uniform(0, 6); k++)
+            px_transparent({.color = uniform(0, 255), .transparent = 1});
+        for (int32_t k = 0; k < uniform(0, 6); k++)
+            px_remap({.c0 = uniform(0, 255), .c1 = uniform(0, 255)});
+        for (int32_t i = 0; i < 2000; i++)
+            px_depth_buffer[uniform(0, PX_PIXELS - 1)] = uniform(0, 6);
         px_set_depth(uniform(0, 6));
         px_clip(uniform(-10, 639), uniform(-10, 479), uniform(0, 700), uniform(0, 500));
-        const PxBlitArgs a = {.img = &t.img, .x = uniform(-70, 650), .y = uniform(-50, 490),
-                              .ix = uniform(0, 60), .iy = uniform(0, 45), .w = uniform(-2, 70),
-                              .h = uniform(-2, 50), .flip_x = static_cast<uint8_t>(uniform(0, 1)),
+        const PxBlitArgs a = {.img = &t.img,
+                              .x = uniform(-70, 650),
+                              .y = uniform(-50, 490),
+                              .ix = uniform(0, 60),
+                              .iy = uniform(0, 45),
+                              .w = uniform(-2, 70),
+                              .h = uniform(-2, 50),
+                              .flip_x = static_cast<uint8_t>(uniform(0, 1)),
                               .flip_y = static_cast<uint8_t>(uniform(0, 1))};
         save_canvas(&canvas_copies[0]);
         px_blit(a);

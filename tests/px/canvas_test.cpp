@@ -97,7 +97,8 @@ TEST_F(Canvas, ClipIsClampedToTheCanvas) {
     EXPECT_EQ(clip(700, 10, 5, 5), (std::vector<int32_t>{639, 10, 1, 5}));
     EXPECT_EQ(clip(10, 470, 50, 50), (std::vector<int32_t>{10, 470, 50, 10}));
     EXPECT_EQ(clip(10, 10, -3, 5), (std::vector<int32_t>{10, 10, 0, 5}));
-    EXPECT_EQ(clip(INT32_MIN, INT32_MAX, INT32_MAX, INT32_MIN), (std::vector<int32_t>{0, 479, 640, 0}));
+    EXPECT_EQ(clip(INT32_MIN, INT32_MAX, INT32_MAX, INT32_MIN),
+              (std::vector<int32_t>{0, 479, 640, 0}));
     px_reset_clip();
     EXPECT_EQ(clip(0, 0, 640, 480), (std::vector<int32_t>{0, 0, 640, 480}));
 }
@@ -166,7 +167,9 @@ TEST_F(Canvas, RemapOfAColourOutsideTheTableIsReportedAndWritesNothing) {
         px_remap({.c0 = c0, .c1 = 3});
         px_dither_remap({.c0 = c0, .c1 = 3});
         const std::string err = testing::internal::GetCapturedStderr();
-        EXPECT_NE(err.find("px_remap: colour " + std::to_string(c0) + " is outside 0..255"), std::string::npos) << err;
+        EXPECT_NE(err.find("px_remap: colour " + std::to_string(c0) + " is outside 0..255"),
+                  std::string::npos)
+            << err;
         EXPECT_NE(err.find("px_dither_remap: colour"), std::string::npos) << err;
     }
     EXPECT_EQ(memcmp(before.data(), px_palette, sizeof px_palette), 0);

@@ -23,7 +23,8 @@ static uint32_t reference_dither(const uint8_t* pixels, const PxColor* pal, uint
 }
 
 struct Dither : Canvas {
-    std::vector<uint8_t> fast = std::vector<uint8_t>(static_cast<size_t>(kPaddedPitch) * PX_HEIGHT, 0xcd);
+    std::vector<uint8_t> fast =
+        std::vector<uint8_t>(static_cast<size_t>(kPaddedPitch) * PX_HEIGHT, 0xcd);
     std::vector<uint8_t> slow = fast;
 
     void TearDown() override {
@@ -111,7 +112,8 @@ TEST_F(Dither, IndexZeroIsAlwaysDarkAndIndex255AlwaysLight) {
         memset(px_pixels, 255, sizeof px_pixels);
         EXPECT_EQ(convert(77), a * 77 + c);
         EXPECT_EQ(light_count(), static_cast<size_t>(PX_PIXELS));
-        EXPECT_EQ(std::vector<uint8_t>(fast.begin(), fast.begin() + 4), (std::vector<uint8_t>{254, 254, 254, 255}));
+        EXPECT_EQ(std::vector<uint8_t>(fast.begin(), fast.begin() + 4),
+                  (std::vector<uint8_t>{254, 254, 254, 255}));
     }
 }
 

@@ -84,13 +84,16 @@ TEST_F(Canvas, LineMatchesTheLiteralWalkForRandomLinesAndClips) {
         save_canvas(&canvas_copies[0]);
         memset(px_pixels, 0, sizeof px_pixels);
         reference_line(x0, y0, x1, y1, color);
-        ASSERT_TRUE(canvas_equals(canvas_copies[0])) << x0 << "," << y0 << " -> " << x1 << "," << y1;
+        ASSERT_TRUE(canvas_equals(canvas_copies[0]))
+            << x0 << "," << y0 << " -> " << x1 << "," << y1;
     }
 }
 
 TEST_F(Canvas, LongLinesMatchTheLiteralWalk) {
-    const int32_t ends[][4] = {{-3000000, 5, 3000000, 900}, {641, -2000000, 3, 2000000},
-                               {4000000, 479, -4000000, 0}, {-1000, -2000000, 1500, 1000000}};
+    const int32_t ends[][4] = {{-3000000, 5, 3000000, 900},
+                               {641, -2000000, 3, 2000000},
+                               {4000000, 479, -4000000, 0},
+                               {-1000, -2000000, 1500, 1000000}};
     for (const auto& e : ends) {
         memset(px_pixels, 0, sizeof px_pixels);
         px_line(e[0], e[1], e[2], e[3], 9);
@@ -126,8 +129,9 @@ TEST_F(Canvas, FarAwayEndPointsNeitherOverflowNorWalkTheInvisiblePart) {
 //------------------------------------------------------------------------------------------
 TEST_F(Canvas, RectOutlineHasInclusiveCornersInAnyOrder) {
     px_rect(12, 12, 10, 10, 4);
-    EXPECT_EQ(lit_pixels(), (Pixels{{10, 10}, {11, 10}, {12, 10}, {10, 11}, {12, 11},
-                                    {10, 12}, {11, 12}, {12, 12}}));
+    EXPECT_EQ(
+        lit_pixels(),
+        (Pixels{{10, 10}, {11, 10}, {12, 10}, {10, 11}, {12, 11}, {10, 12}, {11, 12}, {12, 12}}));
     memset(px_pixels, 0, sizeof px_pixels);
     px_rect(20, 5, 10, 5, 4);
     const Pixels row = lit_pixels();

@@ -63,5 +63,7 @@ protected:
     }
 
     std::mt19937 rng{12345};
-    int32_t uniform(int32_t lo, int32_t hi) { return std::uniform_int_distribution<int32_t>(lo, hi)(rng); }
+    int32_t uniform(int32_t lo, int32_t hi) {
+        return std::uniform_int_distribution<int32_t>(lo, hi)(rng);
+    }
 };

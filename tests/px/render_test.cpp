@@ -11,9 +11,16 @@ class Render : public Canvas {
 protected:
     void SetUp() override {
         Canvas::SetUp();
-        const ORVEX_Config config = {.reserved = 0, .width = 640, .height = 480, .scale = 1,
-                                     .fps = 0, .pixel_perfect = 1, .logical_size = 0,
-                                     .scale_linear = 0, .show_cursor = 1, .mixer = 0,
+        const ORVEX_Config config = {.reserved = 0,
+                                     .width = 640,
+                                     .height = 480,
+                                     .scale = 1,
+                                     .fps = 0,
+                                     .pixel_perfect = 1,
+                                     .logical_size = 0,
+                                     .scale_linear = 0,
+                                     .show_cursor = 1,
+                                     .mixer = 0,
                                      .title = "px test"};
         ASSERT_EQ(ORVEX_Init(&config), 0);
     }

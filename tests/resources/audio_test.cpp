@@ -96,7 +96,8 @@ TEST_F(AudioOn, TheVolumeStaysWithTheSound) {
     ResourceId id = ORVEX_LoadResource([&] {
         write_file(dir / "blip.wav", wav(4800));
         return dir / "blip.wav";
-    }().c_str());
+    }()
+                                           .c_str());
     ASSERT_NE(id, 0u);
     Mix_Chunk* chunk = ORVEX_GetResourceData(id)->sound.chunk;
     const std::pair<float, int> cases[] = {{0.5f, 64}, {1.0f, 128}, {0.999f, 127}, {0.0f, 0}};

@@ -31,7 +31,8 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(engine.started);
         SDL_Renderer* r = ORVEX_GetRenderer();
-        target = SDL_CreateTexture(r, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, SIZE, SIZE);
+        target =
+            SDL_CreateTexture(r, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, SIZE, SIZE);
         ASSERT_NE(target, nullptr) << SDL_GetError();
         ASSERT_EQ(SDL_SetRenderTarget(r, target), 0);
         SDL_SetRenderDrawColor(r, 0, 0, 0, 255);
@@ -46,7 +47,8 @@ protected:
     const std::vector<uint32_t>& read() {
         pixels.assign(SIZE * SIZE, 0);
         EXPECT_EQ(SDL_RenderReadPixels(ORVEX_GetRenderer(), nullptr, SDL_PIXELFORMAT_ARGB8888,
-                                       pixels.data(), SIZE * 4), 0);
+                                       pixels.data(), SIZE * 4),
+                  0);
         return pixels;
     }
     uint32_t rgb(int32_t x, int32_t y) const { return pixels[size_t(y * SIZE + x)] & 0xFFFFFF; }

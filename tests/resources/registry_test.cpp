@@ -44,9 +44,8 @@ TEST_F(Registry, IdsRunInOrderOfSuccessAndFailuresConsumeNone) {
     EXPECT_EQ(ORVEX_LoadResourceFromMemory(ORVEX_RESOURCE_RAW, junk.data(), 4), 1u);
     EXPECT_EQ(ORVEX_LoadResource((dir / "missing.bin").c_str()), 0u);
     EXPECT_EQ(ORVEX_LoadResourceFromMemory(ORVEX_RESOURCE_IMAGE, junk.data(), 13), 0u);
-    std::string err = stderr_of([&] {
-        EXPECT_EQ(ORVEX_LoadResourceFromMemory(ResourceType(7), junk.data(), 13), 0u);
-    });
+    std::string err = stderr_of(
+        [&] { EXPECT_EQ(ORVEX_LoadResourceFromMemory(ResourceType(7), junk.data(), 13), 0u); });
     EXPECT_EQ(err, "invalid type\n");
     EXPECT_EQ(load(dir / "b.bin", junk), 2u);
     EXPECT_EQ(ORVEX_LoadResourceFromMemory(ORVEX_RESOURCE_RAW, junk.data(), 2), 3u);
@@ -195,7 +194,8 @@ TEST_F(Registry, IdsOfZeroOrPastTheCountAreReportedNeverRead) {
             EXPECT_EQ(ORVEX_ReloadResource(bad), -1);
         });
         EXPECT_NE(err.find("ORVEX_ReloadResource: no resource with id " + std::to_string(bad)),
-                  std::string::npos) << err;
+                  std::string::npos)
+            << err;
         EXPECT_NE(err.find("ORVEX_GetImageWidth: no resource"), std::string::npos);
     }
     std::string err = stderr_of([] { EXPECT_EQ(ORVEX_GetImageWidth(1), 0); });
@@ -207,8 +207,9 @@ TEST_F(Registry, BlocksAndFilesOf2GiBOrMoreAreRefusedNotTruncated) {
     std::string err = stderr_of([&] {
         EXPECT_EQ(ORVEX_LoadResourceFromMemory(ORVEX_RESOURCE_RAW, small, 0x80000000u), 0u);
     });
-    EXPECT_EQ(err, "ORVEX_LoadResourceFromMemory: block of 2147483648 bytes is too large "
-                   "(2 GiB or more)\n");
+    EXPECT_EQ(err,
+              "ORVEX_LoadResourceFromMemory: block of 2147483648 bytes is too large "
+              "(2 GiB or more)\n");
 
     const std::string big = dir / "big.bin";  // sparse: takes no room on disk
     write_file(big, {});
@@ -224,9 +225,8 @@ TEST_F(Registry, MissingFilesAndNullArgumentsFailWithAMessage) {
     EXPECT_EQ(err, missing + ": No such file or directory\n");
     err = stderr_of([] { EXPECT_EQ(ORVEX_LoadResource(nullptr), 0u); });
     EXPECT_EQ(err, "ORVEX_LoadResource: path is NULL\n");
-    err = stderr_of([] {
-        EXPECT_EQ(ORVEX_LoadResourceFromMemory(ORVEX_RESOURCE_RAW, nullptr, 8), 0u);
-    });
+    err = stderr_of(
+        [] { EXPECT_EQ(ORVEX_LoadResourceFromMemory(ORVEX_RESOURCE_RAW, nullptr, 8), 0u); });
     EXPECT_EQ(err, "ORVEX_LoadResourceFromMemory: bytes is NULL\n");
 }
 

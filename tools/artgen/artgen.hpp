@@ -27,13 +27,13 @@ struct Rng {
     uint64_t s;
 };
 uint32_t rng_next(Rng& r);
-float rng_unit(Rng& r);                      // 0 .. 1
+float rng_unit(Rng& r);                       // 0 .. 1
 float rng_range(Rng& r, float lo, float hi);  // lo .. hi
 
 uint32_t hash2(int32_t x, int32_t y, uint32_t seed);
-float value_noise(float x, float y, uint32_t seed);               // -1 .. 1, smooth
+float value_noise(float x, float y, uint32_t seed);                   // -1 .. 1, smooth
 float fbm(float x, float y, int octaves, float gain, uint32_t seed);  // about -1 .. 1
-float ridged(float x, float y, int octaves, uint32_t seed);        // 0 .. 1, sharp crests
+float ridged(float x, float y, int octaves, uint32_t seed);           // 0 .. 1, sharp crests
 
 struct Cell {
     float f1, f2;  // distance to the nearest and second-nearest feature point
@@ -53,8 +53,8 @@ void paint_shadow(Canvas& c, int x, int y, float strength);  // multiplies towar
 void paint_leaf(Canvas& c, float cx, float cy, float len, float wid, float ang, float tone,
                 float shadow);
 // A stone: irregular rounded blob lit from the upper left, with grain and a cast shadow.
-void paint_stone(Canvas& c, float cx, float cy, float r, float tone, uint32_t seed,
-                 float squash, float shadow);
+void paint_stone(Canvas& c, float cx, float cy, float r, float tone, uint32_t seed, float squash,
+                 float shadow);
 // A broken, sharp-edged chunk of rubble: flat facets lit from the upper left, cast shadow.
 void paint_chunk(Canvas& c, float cx, float cy, float r, float tone, uint32_t seed, float shadow);
 // A tapered round stroke, lit across its width like a cylinder (twigs, branches, trunks).

@@ -12,13 +12,11 @@
 //------------------------------------------------------------------------------------------
 // Files
 //------------------------------------------------------------------------------------------
-static bool write_raw(const std::string& path, const std::vector<uint8_t>& data)
-{
+static bool write_raw(const std::string& path, const std::vector<uint8_t>& data) {
     return write_file_atomically(path, data.data(), data.size());
 }
 
-static bool read_raw(const std::string& path, std::vector<uint8_t>& data, size_t expect)
-{
+static bool read_raw(const std::string& path, std::vector<uint8_t>& data, size_t expect) {
     FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) {
         std::perror(path.c_str());
@@ -40,32 +38,33 @@ static bool read_raw(const std::string& path, std::vector<uint8_t>& data, size_t
 //------------------------------------------------------------------------------------------
 // Reference cost for --time: one plain six-octave noise fill of a stage-sized canvas, timed
 // in the same run so the per-picture figures can be read as ratios on a busy machine.
-static double baseline_ms()
-{
+static double baseline_ms() {
     std::clock_t c0 = std::clock();
     Canvas c = canvas_make(640, 480, 0);
     for (int y = 0; y < c.h; y++)
         for (int x = 0; x < c.w; x++) at(c, x, y) = fbm(x * 0.01f, y * 0.01f, 6, 0.5f, 1);
     double ms = 1000.0 * (double)(std::clock() - c0) / CLOCKS_PER_SEC;
-    std::printf("%-15s %4dx%-4d %7.1f ms cpu (one 6-octave noise fill)\n", "baseline", c.w, c.h, ms);
+    std::printf("%-15s %4dx%-4d %7.1f ms cpu (one 6-octave noise fill)\n", "baseline", c.w, c.h,
+                ms);
     return ms > 0 ? ms : 1e-3;
 }
 
-static int generate(const std::string& dir, bool timing)
-{
+static int generate(const std::string& dir, bool timing) {
     const double base = timing ? baseline_ms() : 1;
     for (int i = 0; i < 8; i++) {
         const ImageSpec& s = image_specs[i];
         auto t0 = std::chrono::steady_clock::now();
         std::clock_t c0 = std::clock();
         Canvas c = s.paint(s.w, s.h);
-        std::vector<uint8_t> grey = tone_map(c, tone_histogram(tone_targets[i], (uint32_t)(s.w * s.h)));
+        std::vector<uint8_t> grey =
+            tone_map(c, tone_histogram(tone_targets[i], (uint32_t)(s.w * s.h)));
         auto t1 = std::chrono::steady_clock::now();
         double cpu = 1000.0 * (double)(std::clock() - c0) / CLOCKS_PER_SEC;
         if (!write_raw(dir + "/" + s.name + ".raw", grey)) return 1;
         if (timing)
-            std::printf("%-15s %4dx%-4d %7.1f ms wall %7.1f ms cpu %5.1fx baseline\n", s.name, s.w, s.h,
-                        std::chrono::duration<double, std::milli>(t1 - t0).count(), cpu, cpu / base);
+            std::printf("%-15s %4dx%-4d %7.1f ms wall %7.1f ms cpu %5.1fx baseline\n", s.name, s.w,
+                        s.h, std::chrono::duration<double, std::milli>(t1 - t0).count(), cpu,
+                        cpu / base);
     }
     return 0;
 }
@@ -74,8 +73,7 @@ static int generate(const std::string& dir, bool timing)
 // Contact sheet
 //------------------------------------------------------------------------------------------
 // One row per picture: the grey picture on the left, its dithered view on the right.
-static int sheet(const std::string& dir, const std::string& out)
-{
+static int sheet(const std::string& dir, const std::string& out) {
     const int cw = 640, ch = 480, gap = 8, w = 2 * cw + 3 * gap, h = 8 * (ch + gap) + gap;
     std::vector<uint8_t> page((size_t)w * h, 40), grey, dith;
     uint32_t state = 1;
@@ -98,15 +96,14 @@ static int sheet(const std::string& dir, const std::string& out)
 //------------------------------------------------------------------------------------------
 // Entry
 //------------------------------------------------------------------------------------------
-static int usage()
-{
-    std::fprintf(stderr, "usage: artgen [--time] <out-dir>\n"
-                         "       artgen --sheet <raw-dir> <out.png>\n");
+static int usage() {
+    std::fprintf(stderr,
+                 "usage: artgen [--time] <out-dir>\n"
+                 "       artgen --sheet <raw-dir> <out.png>\n");
     return 2;
 }
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (argc == 4 && std::strcmp(argv[1], "--sheet") == 0) return sheet(argv[2], argv[3]);
     if (argc == 3 && std::strcmp(argv[1], "--time") == 0) return generate(argv[2], true);
     if (argc == 2 && argv[1][0] != '-') return generate(argv[1], false);

@@ -10,8 +10,7 @@
 //------------------------------------------------------------------------------------------
 // Canvas and random numbers
 //------------------------------------------------------------------------------------------
-Canvas canvas_make(int w, int h, float value)
-{
+Canvas canvas_make(int w, int h, float value) {
     Canvas c;
     c.w = w;
     c.h = h;
@@ -19,8 +18,7 @@ Canvas canvas_make(int w, int h, float value)
     return c;
 }
 
-uint32_t rng_next(Rng& r)
-{
+uint32_t rng_next(Rng& r) {
     // PCG-style: 64-bit LCG state, xorshift-rotate output.
     r.s = r.s * 6364136223846793005ull + 1442695040888963407ull;
     uint32_t x = (uint32_t)(((r.s >> 18) ^ r.s) >> 27);
@@ -34,8 +32,7 @@ float rng_range(Rng& r, float lo, float hi) { return lo + (hi - lo) * rng_unit(r
 //------------------------------------------------------------------------------------------
 // Noise
 //------------------------------------------------------------------------------------------
-uint32_t hash2(int32_t x, int32_t y, uint32_t seed)
-{
+uint32_t hash2(int32_t x, int32_t y, uint32_t seed) {
     uint32_t h = seed * 0x9E3779B9u ^ (uint32_t)x * 0x85EBCA6Bu ^ (uint32_t)y * 0xC2B2AE35u;
     h ^= h >> 16;
     h *= 0x7FEB352Du;
@@ -45,15 +42,13 @@ uint32_t hash2(int32_t x, int32_t y, uint32_t seed)
     return h;
 }
 
-static float lattice(int32_t x, int32_t y, uint32_t seed)
-{
+static float lattice(int32_t x, int32_t y, uint32_t seed) {
     return (float)(hash2(x, y, seed) >> 8) * (2.0f / 16777216.0f) - 1.0f;
 }
 
 static float fade(float t) { return t * t * t * (t * (t * 6 - 15) + 10); }
 
-float value_noise(float x, float y, uint32_t seed)
-{
+float value_noise(float x, float y, uint32_t seed) {
     float fx = std::floor(x), fy = std::floor(y);
     int32_t ix = (int32_t)fx, iy = (int32_t)fy;
     float u = fade(x - fx), v = fade(y - fy);
@@ -62,8 +57,7 @@ float value_noise(float x, float y, uint32_t seed)
     return (a + (b - a) * u) + ((c + (d - c) * u) - (a + (b - a) * u)) * v;
 }
 
-float fbm(float x, float y, int octaves, float gain, uint32_t seed)
-{
+float fbm(float x, float y, int octaves, float gain, uint32_t seed) {
     float sum = 0, amp = 1, norm = 0;
     for (int i = 0; i < octaves; i++) {
         sum += amp * value_noise(x, y, seed + (uint32_t)i * 101u);
@@ -77,8 +71,7 @@ float fbm(float x, float y, int octaves, float gain, uint32_t seed)
     return sum / norm;
 }
 
-float ridged(float x, float y, int octaves, uint32_t seed)
-{
+float ridged(float x, float y, int octaves, uint32_t seed) {
     float sum = 0, amp = 1, norm = 0;
     for (int i = 0; i < octaves; i++) {
         float n = 1.0f - std::fabs(value_noise(x, y, seed + (uint32_t)i * 131u));
@@ -91,8 +84,7 @@ float ridged(float x, float y, int octaves, uint32_t seed)
     return sum / norm;
 }
 
-Cell worley(float x, float y, uint32_t seed)
-{
+Cell worley(float x, float y, uint32_t seed) {
     int32_t ix = (int32_t)std::floor(x), iy = (int32_t)std::floor(y);
     Cell best{1e9f, 1e9f, 0, 0, 0};
     for (int dy = -1; dy <= 1; dy++)
@@ -113,24 +105,21 @@ Cell worley(float x, float y, uint32_t seed)
 //------------------------------------------------------------------------------------------
 // Pixel blending
 //------------------------------------------------------------------------------------------
-void paint_blend(Canvas& c, int x, int y, float value, float alpha)
-{
+void paint_blend(Canvas& c, int x, int y, float value, float alpha) {
     if (x < 0 || y < 0 || x >= c.w || y >= c.h || alpha <= 0) return;
     float& p = at(c, x, y);
     alpha = std::min(alpha, 1.0f);
     p += (value - p) * alpha;
 }
 
-void paint_shadow(Canvas& c, int x, int y, float strength)
-{
+void paint_shadow(Canvas& c, int x, int y, float strength) {
     if (x < 0 || y < 0 || x >= c.w || y >= c.h || strength <= 0) return;
     at(c, x, y) *= 1.0f - std::min(strength, 0.95f);
 }
 
 // Calls f(x, y) for every canvas pixel in the box around (cx, cy) of half-size r.
 template <class F>
-static void for_box(const Canvas& c, float cx, float cy, float r, F f)
-{
+static void for_box(const Canvas& c, float cx, float cy, float r, F f) {
     int x0 = std::max(0, (int)std::floor(cx - r)), x1 = std::min(c.w - 1, (int)std::ceil(cx + r));
     int y0 = std::max(0, (int)std::floor(cy - r)), y1 = std::min(c.h - 1, (int)std::ceil(cy + r));
     for (int y = y0; y <= y1; y++)
@@ -144,8 +133,7 @@ static float clamp01(float v) { return std::clamp(v, 0.0f, 1.0f); }
 //------------------------------------------------------------------------------------------
 // Signed distance-like edge value of the leaf at leaf coordinates (u along, v across):
 // positive inside, in pixels.
-static float leaf_edge(float u, float v, float len, float wid)
-{
+static float leaf_edge(float u, float v, float len, float wid) {
     float t = u / len + 0.5f;
     if (t <= 0 || t >= 1 || std::fabs(v) > wid + 1) return -100;  // well outside
     // Skewing t towards the tip makes the base round and the tip pointed.
@@ -155,8 +143,7 @@ static float leaf_edge(float u, float v, float len, float wid)
 }
 
 void paint_leaf(Canvas& c, float cx, float cy, float len, float wid, float ang, float tone,
-                float shadow)
-{
+                float shadow) {
     float ca = std::cos(ang), sa = std::sin(ang), r = len * 0.5f + 2;
     float sx = cx + len * 0.08f + 1.5f, sy = cy + len * 0.12f + 2.0f;
     if (shadow > 0)
@@ -170,13 +157,14 @@ void paint_leaf(Canvas& c, float cx, float cy, float len, float wid, float ang, 
         float u = dx * ca + dy * sa, v = -dx * sa + dy * ca;
         float e = leaf_edge(u, v, len, wid);
         if (e <= -0.5f) return;
-        float side = v / (wid + 0.01f);               // -1 .. 1 across the blade
-        float lit = tone * (0.86f - 0.22f * side);      // folded along the midrib
+        float side = v / (wid + 0.01f);             // -1 .. 1 across the blade
+        float lit = tone * (0.86f - 0.22f * side);  // folded along the midrib
         float rib = std::fabs(v) < 0.7f && std::fabs(u) < len * 0.45f ? 0.82f : 1.0f;
         float sv = std::sin((u * 0.9f - std::fabs(v)) * 1.3f), sv2 = sv * sv;
         float vein = 1.0f - 0.06f * sv2 * sv2 * sv2 * sv2;  // fine side veins
-        float rim = e < 1.0f ? 0.85f : 1.0f;            // darker, curled edge
-        float blotch = 1.0f + 0.14f * value_noise(u * 0.12f + cx, v * 0.25f + cy, 3);  // decay spots
+        float rim = e < 1.0f ? 0.85f : 1.0f;                // darker, curled edge
+        float blotch =
+            1.0f + 0.14f * value_noise(u * 0.12f + cx, v * 0.25f + cy, 3);  // decay spots
         paint_blend(c, x, y, lit * rib * vein * rim * blotch, clamp01(e + 0.5f));
     });
     if (len >= 14) {  // the stalk, from the base backwards
@@ -188,8 +176,7 @@ void paint_leaf(Canvas& c, float cx, float cy, float len, float wid, float ang, 
 //------------------------------------------------------------------------------------------
 // Stones
 //------------------------------------------------------------------------------------------
-static float stone_radius(float ang, float r, uint32_t seed)
-{
+static float stone_radius(float ang, float r, uint32_t seed) {
     float a = ang / 6.2831853f * 7.0f;
     // Wrap the angle noise around the circle by blending the two ends.
     float n0 = value_noise(a, 0.5f, seed), n1 = value_noise(a - 7.0f, 0.5f, seed);
@@ -198,9 +185,8 @@ static float stone_radius(float ang, float r, uint32_t seed)
     return r * (1.0f + 0.18f * n + 0.06f * std::cos(ang * 3 + (float)(seed & 7)));
 }
 
-void paint_stone(Canvas& c, float cx, float cy, float r, float tone, uint32_t seed,
-                 float squash, float shadow)
-{
+void paint_stone(Canvas& c, float cx, float cy, float r, float tone, uint32_t seed, float squash,
+                 float shadow) {
     float rr = r * 1.3f + 3;
     if (shadow > 0)
         for_box(c, cx + r * 0.25f, cy + r * 0.3f, rr + 2, [&](int x, int y) {
@@ -235,11 +221,14 @@ struct Chunk {
     float ax, ay, az;    // ridge point
 };
 
-static Chunk chunk_make(float r, uint32_t seed)
-{
+static Chunk chunk_make(float r, uint32_t seed) {
     Rng rng{seed};
-    Chunk k{5 + (int)(rng_next(rng) % 4), {}, {}, rng_range(rng, -0.3f, 0.3f) * r,
-            rng_range(rng, -0.3f, 0.3f) * r, r * rng_range(rng, 0.5f, 0.9f)};
+    Chunk k{5 + (int)(rng_next(rng) % 4),
+            {},
+            {},
+            rng_range(rng, -0.3f, 0.3f) * r,
+            rng_range(rng, -0.3f, 0.3f) * r,
+            r * rng_range(rng, 0.5f, 0.9f)};
     float a = rng_range(rng, 0, 6.2831853f);
     for (int i = 0; i < k.n; i++) {
         a += 6.2831853f / k.n * rng_range(rng, 0.7f, 1.3f);
@@ -254,8 +243,7 @@ static float cross(float ax, float ay, float bx, float by) { return ax * by - ay
 
 // Brightness of the facet over edge i, or -1 when (x, y) lies outside the angular sector of
 // that facet seen from the ridge point. *inside is the distance inwards from the outer edge.
-static float chunk_facet(const Chunk& k, int i, float x, float y, float* inside)
-{
+static float chunk_facet(const Chunk& k, int i, float x, float y, float* inside) {
     int j = (i + 1) % k.n;
     float ix = k.vx[i] - k.ax, iy = k.vy[i] - k.ay, jx = k.vx[j] - k.ax, jy = k.vy[j] - k.ay;
     float px = x - k.ax, py = y - k.ay;
@@ -271,8 +259,7 @@ static float chunk_facet(const Chunk& k, int i, float x, float y, float* inside)
     return std::max(0.0f, (-0.55f * nx - 0.6f * ny + 0.6f * nz) / len);
 }
 
-void paint_chunk(Canvas& c, float cx, float cy, float r, float tone, uint32_t seed, float shadow)
-{
+void paint_chunk(Canvas& c, float cx, float cy, float r, float tone, uint32_t seed, float shadow) {
     Chunk k = chunk_make(r, seed);
     for_box(c, cx + r * 0.3f, cy + r * 0.35f, r * 1.3f, [&](int x, int y) {
         float in = 0;
@@ -295,8 +282,7 @@ void paint_chunk(Canvas& c, float cx, float cy, float r, float tone, uint32_t se
 // Strokes and blades
 //------------------------------------------------------------------------------------------
 void paint_stroke(Canvas& c, float x0, float y0, float x1, float y1, float w0, float w1,
-                  float tone)
-{
+                  float tone) {
     float dx = x1 - x0, dy = y1 - y0, len2 = dx * dx + dy * dy + 1e-6f;
     float wmax = std::max(w0, w1) + 1;
     float cx = (x0 + x1) * 0.5f, cy = (y0 + y1) * 0.5f;
@@ -316,8 +302,7 @@ void paint_stroke(Canvas& c, float x0, float y0, float x1, float y1, float w0, f
 }
 
 void paint_blade(Canvas& c, float x, float y, float len, float lean, float bend, float width,
-                 float tone)
-{
+                 float tone) {
     const int steps = std::max(4, (int)(len / 3));
     float px = x, py = y;
     for (int i = 1; i <= steps; i++) {
@@ -334,8 +319,7 @@ void paint_blade(Canvas& c, float x, float y, float len, float lean, float bend,
 //------------------------------------------------------------------------------------------
 // Filters
 //------------------------------------------------------------------------------------------
-static void blur_line(float* p, int n, int stride, int r, std::vector<float>& tmp)
-{
+static void blur_line(float* p, int n, int stride, int r, std::vector<float>& tmp) {
     tmp.resize(n);
     float sum = 0;
     for (int i = -r; i <= r; i++) sum += p[std::clamp(i, 0, n - 1) * stride];
@@ -346,8 +330,7 @@ static void blur_line(float* p, int n, int stride, int r, std::vector<float>& tm
     for (int i = 0; i < n; i++) p[i * stride] = tmp[i];
 }
 
-void blur(Canvas& c, int radius)
-{
+void blur(Canvas& c, int radius) {
     std::vector<float> tmp;
     for (int pass = 0; pass < 3; pass++) {
         for (int y = 0; y < c.h; y++) blur_line(&c.px[(size_t)y * c.w], c.w, 1, radius, tmp);
@@ -355,8 +338,7 @@ void blur(Canvas& c, int radius)
     }
 }
 
-void add_grain(Canvas& c, float amount, uint32_t seed)
-{
+void add_grain(Canvas& c, float amount, uint32_t seed) {
     for (int y = 0; y < c.h; y++)
         for (int x = 0; x < c.w; x++)
             at(c, x, y) += amount * ((float)(hash2(x, y, seed) >> 8) / 16777216.0f - 0.5f);

@@ -9,8 +9,7 @@
 //------------------------------------------------------------------------------------------
 // Dither
 //------------------------------------------------------------------------------------------
-void dither_preview(const uint8_t* grey, int n, uint32_t* state, uint8_t* out)
-{
+void dither_preview(const uint8_t* grey, int n, uint32_t* state, uint8_t* out) {
     uint32_t s = *state;
     for (int i = 0; i < n; i++) {
         s = s * 1103515245u + 12345u;
@@ -23,8 +22,7 @@ void dither_preview(const uint8_t* grey, int n, uint32_t* state, uint8_t* out)
 //------------------------------------------------------------------------------------------
 // PNG chunks
 //------------------------------------------------------------------------------------------
-static uint32_t crc32(uint32_t crc, const uint8_t* p, size_t n)
-{
+static uint32_t crc32(uint32_t crc, const uint8_t* p, size_t n) {
     static uint32_t table[256];
     if (!table[1])
         for (uint32_t i = 0; i < 256; i++) {
@@ -37,13 +35,11 @@ static uint32_t crc32(uint32_t crc, const uint8_t* p, size_t n)
     return ~crc;
 }
 
-static void put32(std::vector<uint8_t>& b, uint32_t v)
-{
+static void put32(std::vector<uint8_t>& b, uint32_t v) {
     for (int s = 24; s >= 0; s -= 8) b.push_back((uint8_t)(v >> s));
 }
 
-static void chunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_t>& data)
-{
+static void chunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_t>& data) {
     put32(out, (uint32_t)data.size());
     size_t start = out.size();
     out.insert(out.end(), type, type + 4);
@@ -52,8 +48,7 @@ static void chunk(std::vector<uint8_t>& out, const char* type, const std::vector
 }
 
 // zlib stream of stored deflate blocks over the filtered rows (filter byte 0 per row).
-static std::vector<uint8_t> zlib_stored(const uint8_t* pix, int w, int h)
-{
+static std::vector<uint8_t> zlib_stored(const uint8_t* pix, int w, int h) {
     std::vector<uint8_t> raw;
     raw.reserve((size_t)(w + 1) * h);
     for (int y = 0; y < h; y++) {
@@ -82,8 +77,7 @@ static std::vector<uint8_t> zlib_stored(const uint8_t* pix, int w, int h)
 //------------------------------------------------------------------------------------------
 // Writing
 //------------------------------------------------------------------------------------------
-bool write_png_grey(const std::string& path, const uint8_t* pix, int w, int h)
-{
+bool write_png_grey(const std::string& path, const uint8_t* pix, int w, int h) {
     std::vector<uint8_t> out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
     std::vector<uint8_t> ihdr;
     put32(ihdr, (uint32_t)w);

@@ -34,10 +34,13 @@ struct Region {
     uint32_t count;  // pixels in it
 };
 
-static std::vector<Region> tone_regions(const ToneTarget& t, uint32_t n)
-{
-    struct Cut { int level; double cum; };  // P(value <= level) = cum
-    std::vector<Cut> cuts = {{t.median - 1, 0.5}, {63, t.below64 / 100}, {127, 1 - t.above127 / 100}};
+static std::vector<Region> tone_regions(const ToneTarget& t, uint32_t n) {
+    struct Cut {
+        int level;
+        double cum;
+    };  // P(value <= level) = cum
+    std::vector<Cut> cuts = {
+        {t.median - 1, 0.5}, {63, t.below64 / 100}, {127, 1 - t.above127 / 100}};
     if (t.zero > 0) cuts.push_back({0, t.zero / 100});
     cuts.push_back({t.max, 1.0});
     std::sort(cuts.begin(), cuts.end(), [](Cut a, Cut b) { return a.level < b.level; });
@@ -55,8 +58,7 @@ static std::vector<Region> tone_regions(const ToneTarget& t, uint32_t n)
 }
 
 // Levels in [min, max] that stay unused, spread evenly and away from the pinned levels.
-static std::vector<bool> tone_used(const ToneTarget& t)
-{
+static std::vector<bool> tone_used(const ToneTarget& t) {
     std::vector<bool> used(256, false);
     for (int v = t.min; v <= t.max; v++) used[v] = true;
     int drop = (t.max - t.min + 1) - t.distinct;
@@ -75,9 +77,8 @@ static std::vector<bool> tone_used(const ToneTarget& t)
 //------------------------------------------------------------------------------------------
 // Spreads each region's count over its used levels in proportion to a skewed bell (centre
 // mu, width sigma, skew k), at least one pixel per used level, largest remainders first.
-static void tone_fill(const std::vector<Region>& regions, const std::vector<bool>& used,
-                      double mu, double sigma, double k, std::vector<uint32_t>& hist)
-{
+static void tone_fill(const std::vector<Region>& regions, const std::vector<bool>& used, double mu,
+                      double sigma, double k, std::vector<uint32_t>& hist) {
     hist.assign(256, 0);
     for (const Region& r : regions) {
         std::vector<double> w(256, 0);
@@ -100,13 +101,14 @@ static void tone_fill(const std::vector<Region>& regions, const std::vector<bool
             given += (uint32_t)exact;
             rem.push_back({exact - std::floor(exact), v});
         }
-        std::sort(rem.begin(), rem.end(), [](auto a, auto b) { return a.first > b.first || (a.first == b.first && a.second < b.second); });
+        std::sort(rem.begin(), rem.end(), [](auto a, auto b) {
+            return a.first > b.first || (a.first == b.first && a.second < b.second);
+        });
         for (size_t i = 0; given < spare && i < rem.size(); i++, given++) hist[rem[i].second]++;
     }
 }
 
-static void tone_moments(const std::vector<uint32_t>& hist, double* mean, double* sd)
-{
+static void tone_moments(const std::vector<uint32_t>& hist, double* mean, double* sd) {
     double n = 0, s = 0, s2 = 0;
     for (int v = 0; v < 256; v++) {
         n += hist[v];
@@ -118,16 +120,15 @@ static void tone_moments(const std::vector<uint32_t>& hist, double* mean, double
 }
 
 static double tone_error(const ToneTarget& t, const std::vector<Region>& regions,
-                         const std::vector<bool>& used, const double p[3], std::vector<uint32_t>& hist)
-{
+                         const std::vector<bool>& used, const double p[3],
+                         std::vector<uint32_t>& hist) {
     tone_fill(regions, used, p[0], p[1], p[2], hist);
     double mean, sd;
     tone_moments(hist, &mean, &sd);
     return (mean - t.mean) * (mean - t.mean) + (sd - t.stddev) * (sd - t.stddev);
 }
 
-std::vector<uint32_t> tone_histogram(const ToneTarget& t, uint32_t n)
-{
+std::vector<uint32_t> tone_histogram(const ToneTarget& t, uint32_t n) {
     std::vector<Region> regions = tone_regions(t, n);
     std::vector<bool> used = tone_used(t);
     std::vector<uint32_t> hist;
@@ -158,12 +159,12 @@ std::vector<uint32_t> tone_histogram(const ToneTarget& t, uint32_t n)
 //------------------------------------------------------------------------------------------
 // Mapping
 //------------------------------------------------------------------------------------------
-std::vector<uint8_t> tone_map(const Canvas& c, const std::vector<uint32_t>& hist)
-{
+std::vector<uint8_t> tone_map(const Canvas& c, const std::vector<uint32_t>& hist) {
     size_t n = c.px.size();
     std::vector<uint32_t> order(n);
     std::iota(order.begin(), order.end(), 0u);
-    std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) { return c.px[a] < c.px[b]; });
+    std::stable_sort(order.begin(), order.end(),
+                     [&](uint32_t a, uint32_t b) { return c.px[a] < c.px[b]; });
     std::vector<uint8_t> out(n, 0);
     size_t i = 0;
     for (int v = 0; v < 256; v++)

@@ -7,8 +7,7 @@
 #include <cstdio>
 #include <string>
 
-inline bool write_file_atomically(const std::string& path, const uint8_t* bytes, size_t size)
-{
+inline bool write_file_atomically(const std::string& path, const uint8_t* bytes, size_t size) {
     std::string tmp = path + ".tmp";
     FILE* f = std::fopen(tmp.c_str(), "wb");
     if (!f) {

@@ -14,8 +14,7 @@ static const double TAU = 6.283185307179586;
 float midi_hz(float note) { return 440.0f * std::pow(2.0f, (note - 69.0f) / 12.0f); }
 
 // Attack-decay-sustain-release envelope at time t of a note held for `held` seconds.
-static float adsr(double t, double held, double a, double d, float s, double r)
-{
+static float adsr(double t, double held, double a, double d, float s, double r) {
     double on = t < a ? t / a : t < a + d ? 1 - (1 - s) * (t - a) / d : s;
     if (t < held) return (float)on;
     double at_release = held < a ? held / a : held < a + d ? 1 - (1 - s) * (held - a) / d : s;
@@ -29,8 +28,7 @@ struct Partials {
     float w[16];
 };
 
-static Partials partials(float hz, int count, double power, bool odd)
-{
+static Partials partials(float hz, int count, double power, bool odd) {
     Partials p{0, {}};
     for (int k = 1; k <= count && k <= 16 && hz * k <= 16000; k++)
         p.w[p.count++] = odd && k % 2 == 0 ? 0.0f : (float)(1.0 / std::pow(k, power));
@@ -38,8 +36,7 @@ static Partials partials(float hz, int count, double power, bool odd)
 }
 
 // Sum of the weighted harmonics at one phase; sin(k x) by the Chebyshev recurrence.
-static float harmonics(double phase, const Partials& p)
-{
+static float harmonics(double phase, const Partials& p) {
     double s1 = std::sin(phase), c2 = 2 * std::cos(phase), prev = 0, cur = s1, sum = 0;
     for (int k = 0; k < p.count; k++) {
         sum += p.w[k] * cur;
@@ -56,8 +53,7 @@ static float noise(uint32_t& s) { return (float)(lcg(s) >> 8) / 8388608.0f - 1.0
 //------------------------------------------------------------------------------------------
 // Pitched voices
 //------------------------------------------------------------------------------------------
-void inst_lead(Loop& l, int64_t at, double dur, float hz, float vel)
-{
+void inst_lead(Loop& l, int64_t at, double dur, float hz, float vel) {
     const double rel = 0.15;
     int64_t n = (int64_t)((dur + rel) * SAMPLE_RATE);
     const Partials p = partials(hz, 7, 1.6, true);
@@ -71,8 +67,7 @@ void inst_lead(Loop& l, int64_t at, double dur, float hz, float vel)
     }
 }
 
-void inst_bass(Loop& l, int64_t at, double dur, float hz, float vel)
-{
+void inst_bass(Loop& l, int64_t at, double dur, float hz, float vel) {
     const double rel = 0.08;
     int64_t n = (int64_t)((dur + rel) * SAMPLE_RATE);
     for (int64_t i = 0; i < n; i++) {
@@ -82,8 +77,7 @@ void inst_bass(Loop& l, int64_t at, double dur, float hz, float vel)
     }
 }
 
-void inst_pad(Loop& l, int64_t at, double dur, float hz, float vel)
-{
+void inst_pad(Loop& l, int64_t at, double dur, float hz, float vel) {
     const double rel = 0.9;
     int64_t n = (int64_t)((dur + rel) * SAMPLE_RATE);
     const Partials p = partials(hz * 1.0065f, 6, 1.4, false);
@@ -96,22 +90,22 @@ void inst_pad(Loop& l, int64_t at, double dur, float hz, float vel)
     }
 }
 
-void inst_bell(Loop& l, int64_t at, float hz, float vel)
-{
+void inst_bell(Loop& l, int64_t at, float hz, float vel) {
     int64_t n = (int64_t)(1.2 * SAMPLE_RATE);
     for (int64_t i = 0; i < n; i++) {
         double t = (double)i / SAMPLE_RATE;
         double index = 2.2 * std::exp(-t / 0.15);  // bright strike, mellow tail
         double env = std::exp(-t / 0.35) * std::min(1.0, t / 0.002);
-        loop_add(l, at + i, vel * (float)(env * std::sin(TAU * hz * t + index * std::sin(TAU * hz * 3.5 * t))));
+        loop_add(
+            l, at + i,
+            vel * (float)(env * std::sin(TAU * hz * t + index * std::sin(TAU * hz * 3.5 * t))));
     }
 }
 
 //------------------------------------------------------------------------------------------
 // Drums
 //------------------------------------------------------------------------------------------
-void inst_kick(Loop& l, int64_t at, float vel)
-{
+void inst_kick(Loop& l, int64_t at, float vel) {
     int64_t n = (int64_t)(0.35 * SAMPLE_RATE);
     for (int64_t i = 0; i < n; i++) {
         double t = (double)i / SAMPLE_RATE;
@@ -122,8 +116,7 @@ void inst_kick(Loop& l, int64_t at, float vel)
     }
 }
 
-void inst_hat(Loop& l, int64_t at, float vel, uint32_t seed)
-{
+void inst_hat(Loop& l, int64_t at, float vel, uint32_t seed) {
     int64_t n = (int64_t)(0.09 * SAMPLE_RATE);
     float prev = 0;
     for (int64_t i = 0; i < n; i++) {
@@ -134,8 +127,7 @@ void inst_hat(Loop& l, int64_t at, float vel, uint32_t seed)
     }
 }
 
-void inst_snare(Loop& l, int64_t at, float vel, uint32_t seed)
-{
+void inst_snare(Loop& l, int64_t at, float vel, uint32_t seed) {
     int64_t n = (int64_t)(0.3 * SAMPLE_RATE);
     float lp = 0;
     for (int64_t i = 0; i < n; i++) {
@@ -149,13 +141,13 @@ void inst_snare(Loop& l, int64_t at, float vel, uint32_t seed)
 //------------------------------------------------------------------------------------------
 // Effects
 //------------------------------------------------------------------------------------------
-void echo(Loop& l, double seconds, float feedback, float mix)
-{
+void echo(Loop& l, double seconds, float feedback, float mix) {
     const size_t n = l.s.size(), d = (size_t)(seconds * SAMPLE_RATE) % n;
     std::vector<float> wet(n, 0);
     // The echo of a loop is periodic; two passes over the ring settle it (feedback^(n/d)
     // is far below one sample step).
     for (int pass = 0; pass < 2; pass++)
-        for (size_t i = 0; i < n; i++) wet[i] = l.s[(i + n - d) % n] + feedback * wet[(i + n - d) % n];
+        for (size_t i = 0; i < n; i++)
+            wet[i] = l.s[(i + n - d) % n] + feedback * wet[(i + n - d) % n];
     for (size_t i = 0; i < n; i++) l.s[i] += mix * wet[i];
 }

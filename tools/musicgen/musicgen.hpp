@@ -17,8 +17,7 @@ struct Loop {
 };
 
 // Adds v at position i, wrapped around the loop.
-inline void loop_add(Loop& l, int64_t i, float v)
-{
+inline void loop_add(Loop& l, int64_t i, float v) {
     int64_t n = (int64_t)l.s.size();
     l.s[(size_t)(((i % n) + n) % n)] += v;
 }

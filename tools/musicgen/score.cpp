@@ -17,7 +17,10 @@ static const double BEAT = 0.5;  // seconds, 120 beats a minute
 static const int BARS = 16;
 
 // Chord per bar: root (MIDI) and the three pad notes.
-struct Chord { int root; int pad[3]; };
+struct Chord {
+    int root;
+    int pad[3];
+};
 static const Chord chords[BARS] = {
     {45, {57, 60, 64}}, {41, {57, 60, 65}}, {48, {55, 60, 64}}, {43, {55, 59, 62}},  // Am F C G
     {45, {57, 60, 64}}, {41, {57, 60, 65}}, {43, {55, 59, 62}}, {40, {56, 59, 64}},  // Am F G E
@@ -42,8 +45,7 @@ static int64_t at_beat(double beat) { return (int64_t)std::llround(beat * BEAT *
 //------------------------------------------------------------------------------------------
 // Theme: parts
 //------------------------------------------------------------------------------------------
-static void theme_melody(Loop& l)
-{
+static void theme_melody(Loop& l) {
     for (int bar = 0; bar < BARS; bar++) {
         double beat = bar * 4.0;
         for (const char* p = melody[bar]; *p;) {
@@ -52,14 +54,14 @@ static void theme_melody(Loop& l)
             p = std::strchr(p, ':') + 1;
             double len = std::strtol(p, &end, 10) * 0.5;
             p = *end ? end + 1 : end;
-            if (note > 0) inst_lead(l, at_beat(beat), len * BEAT * 0.92, midi_hz((float)note), 0.22f);
+            if (note > 0)
+                inst_lead(l, at_beat(beat), len * BEAT * 0.92, midi_hz((float)note), 0.22f);
             beat += len;
         }
     }
 }
 
-static void theme_harmony(Loop& l)
-{
+static void theme_harmony(Loop& l) {
     for (int bar = 0; bar < BARS; bar++) {
         const Chord& c = chords[bar];
         double b = bar * 4.0;
@@ -72,13 +74,13 @@ static void theme_harmony(Loop& l)
         // Bell arpeggio in sixteenths over the pad notes, an octave up, from bar 5 on.
         if (bar < 4) continue;
         for (int k = 0; k < 16; k++)
-            inst_bell(l, at_beat(b + k * 0.25), midi_hz((float)c.pad[k % 3] + 12 + (k % 6 == 5 ? 12 : 0)),
+            inst_bell(l, at_beat(b + k * 0.25),
+                      midi_hz((float)c.pad[k % 3] + 12 + (k % 6 == 5 ? 12 : 0)),
                       k % 4 == 0 ? 0.06f : 0.035f);
     }
 }
 
-static void theme_drums(Loop& l)
-{
+static void theme_drums(Loop& l) {
     for (int bar = 0; bar < BARS; bar++)
         for (int e = 0; e < 8; e++) {
             double b = bar * 4.0 + e * 0.5;
@@ -89,8 +91,7 @@ static void theme_drums(Loop& l)
         }
 }
 
-Loop compose_theme(void)
-{
+Loop compose_theme(void) {
     Loop lead{std::vector<float>((size_t)at_beat(BARS * 4.0), 0.0f)};
     theme_melody(lead);
     echo(lead, 0.75 * BEAT * 1, 0.3f, 0.35f);  // dotted-eighth echo
@@ -109,16 +110,14 @@ static const double RISE_F0 = 40;  // lowest partial, Hz
 static const int RISE_OCTAVES = 7;
 
 // Loudness over log-frequency position u (octaves above RISE_F0): silent at both ends.
-static double rise_bell(double u)
-{
+static double rise_bell(double u) {
     if (u <= 0 || u >= RISE_OCTAVES) return 0;
     return 0.5 - 0.5 * std::cos(6.283185307179586 * u / RISE_OCTAVES);
 }
 
 // The continuous glide. Partial k sits at u = k + t/T; its start phase is chosen so that at
 // t = T it has exactly the phase partial k+1 had at t = 0, which makes the loop seamless.
-static void rise_glide(Loop& l, float vel)
-{
+static void rise_glide(Loop& l, float vel) {
     const double TAU = 6.283185307179586, c = RISE_F0 * RISE_T / std::log(2.0);
     for (size_t i = 0; i < l.s.size(); i++) {
         double t = (double)i / SAMPLE_RATE, grow = std::pow(2.0, t / RISE_T) - 1, sum = 0;
@@ -132,8 +131,7 @@ static void rise_glide(Loop& l, float vel)
 }
 
 // Twelve plucks a loop, one semitone apart, each made of octave-spaced partials.
-static void rise_plucks(Loop& l, float vel)
-{
+static void rise_plucks(Loop& l, float vel) {
     const int steps = 12;
     const int64_t len = (int64_t)(0.6 * SAMPLE_RATE), step = (int64_t)l.s.size() / steps;
     for (int j = 0; j < steps; j++)
@@ -142,17 +140,18 @@ static void rise_plucks(Loop& l, float vel)
             for (int64_t i = 0; i < len; i++) {
                 double t = (double)i / SAMPLE_RATE;
                 double env = std::exp(-t / 0.12) * std::min(1.0, t / 0.003);
-                loop_add(l, j * step + i, vel * (float)(amp * env * std::sin(6.283185307179586 * hz * t)));
+                loop_add(l, j * step + i,
+                         vel * (float)(amp * env * std::sin(6.283185307179586 * hz * t)));
             }
         }
 }
 
-Loop compose_rise(void)
-{
+Loop compose_rise(void) {
     Loop l{std::vector<float>((size_t)(RISE_T * SAMPLE_RATE), 0.0f)};
     rise_glide(l, 0.25f);
     rise_plucks(l, 0.5f);
-    for (int b = 0; b < 6; b++) inst_kick(l, (int64_t)(b * 0.5 * SAMPLE_RATE), 0.5f);  // a steady pulse
+    for (int b = 0; b < 6; b++)
+        inst_kick(l, (int64_t)(b * 0.5 * SAMPLE_RATE), 0.5f);  // a steady pulse
     echo(l, 0.375, 0.25f, 0.25f);
     return l;
 }
