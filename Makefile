@@ -5,7 +5,7 @@ BENCH_BUILD ?= build-bench
 JOBS        ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: run build test test-asan bench art-preview deps deps-test clean
+.PHONY: run build test test-asan bench art-preview format format-check deps deps-test clean
 
 run: build
 	./$(BUILD)/quillow
@@ -16,7 +16,7 @@ build: deps
 
 # Every test in the normal build (end-to-end ones included, under their own Xvfb), then the
 # unit and integration tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
-test: deps-test
+test: deps-test format-check
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLOW_TESTS=ON $(CMAKE_FLAGS)
 	cmake --build $(BUILD) -j$(JOBS)
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
@@ -40,6 +40,17 @@ art-preview: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
 	cmake --build $(BUILD) --target game_images -j$(JOBS)
 	./$(BUILD)/tools/artgen --sheet $(BUILD)/game/images $(BUILD)/art-preview.png
+
+# Every C and C++ source in the repository, formatted by .clang-format; format-check fails
+# (and names the files) when one is not.
+FORMAT_FILES = git ls-files -z -- '*.cpp' '*.hpp' '*.c' '*.h'
+
+format:
+	$(FORMAT_FILES) | xargs -0 clang-format -i
+
+format-check: deps-test
+	@$(FORMAT_FILES) | xargs -0 clang-format --dry-run --Werror \
+		|| { echo "format-check: run 'make format' to format the files above"; exit 1; }
 
 deps:
 	@bash tools/deps.sh

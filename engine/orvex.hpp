@@ -39,7 +39,8 @@ struct ORVEX_Config {
 
 int32_t ORVEX_Init(const ORVEX_Config* config);  // 0, or -1 after logging the cause
 void ORVEX_Quit(void);                           // releases everything; safe to call twice
-SDL_Renderer* ORVEX_GetRenderer(void);  // for modules that draw with SDL (px); null before start-up
+// The renderer, for modules that draw with SDL (px); null before start-up.
+SDL_Renderer* ORVEX_GetRenderer(void);
 
 //------------------------------------------------------------------------------------------
 // Frame loop, events and device state
@@ -120,8 +121,8 @@ struct ResourceEntry {
 ResourceId ORVEX_LoadResource(const char* path);  // type from the extension
 ResourceId ORVEX_LoadResourceTyped(ResourceType type, const char* path);
 ResourceId ORVEX_LoadResourceFromMemory(ResourceType type, const void* bytes, uint32_t size);
-int32_t ORVEX_ReloadResource(
-    ResourceId id);          // re-read the file; the old payload survives a failure
+// Re-reads the entry's file; a failure leaves the old payload in place.
+int32_t ORVEX_ReloadResource(ResourceId id);
 void ORVEX_HotReload(void);  // reload every entry whose file changed
 // Accessors: an id of 0 or above the count is reported on stderr and answers null,
 // ORVEX_RESOURCE_INVALID or 0 (the image sizes also answer 0 for an entry that is no image).

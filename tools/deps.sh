@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(build-essential cmake pkg-config libsdl2-dev libsdl2-mixer-dev)
 if [ "${1:-}" = "test" ] || [ "${1:-}" = "bench" ]; then
-  packages+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xdotool x11-utils imagemagick)
+  packages+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xdotool x11-utils imagemagick clang-format)
 fi
 
 missing=()
