@@ -103,12 +103,9 @@ TEST(PreviewDither, FollowsTheGamesRuleAndItsGenerator) {
     EXPECT_EQ(state, s) << "the generator runs on from call to call";
 }
 
-TEST(PreviewPng, DecodesBackToItsPixelsWithValidChecksums) {
-    const int w = 300, h = 260;  // over 65535 bytes: several stored blocks
-    std::vector<uint8_t> pix((size_t)w * h);
-    for (size_t i = 0; i < pix.size(); i++) pix[i] = (uint8_t)(i * 7);
-    std::string path = ::testing::TempDir() + "/preview_test.png";
-    ASSERT_TRUE(write_png_grey(path, pix.data(), w, h));
+// Reads a PNG of stored deflate blocks back and compares it with the pixels it was made from.
+static void expect_png(const std::string& path, const std::vector<uint8_t>& pix, int w, int h,
+                       int channels, uint8_t colour_type) {
     std::vector<uint8_t> f = slurp(path);
     std::remove(path.c_str());
     ASSERT_GT(f.size(), 8u);
@@ -120,6 +117,8 @@ TEST(PreviewPng, DecodesBackToItsPixelsWithValidChecksums) {
         if (!std::memcmp(&f[off + 4], "IHDR", 4)) {
             EXPECT_EQ(be32(&f[off + 8]), (uint32_t)w);
             EXPECT_EQ(be32(&f[off + 12]), (uint32_t)h);
+            EXPECT_EQ(f[off + 16], 8) << "bit depth";
+            EXPECT_EQ(f[off + 17], colour_type);
         }
         if (!std::memcmp(&f[off + 4], "IDAT", 4)) z.insert(z.end(), &f[off + 8], &f[off + 8 + len]);
         off += 12 + len;
@@ -135,17 +134,67 @@ TEST(PreviewPng, DecodesBackToItsPixelsWithValidChecksums) {
         raw.insert(raw.end(), &z[p + 5], &z[p + 5 + n]);
         p += 5 + n;
     }
-    ASSERT_EQ(raw.size(), (size_t)(w + 1) * h);
+    const size_t row = (size_t)w * channels;
+    ASSERT_EQ(raw.size(), (row + 1) * h);
     for (int y = 0; y < h; y++) {
-        EXPECT_EQ(raw[(size_t)y * (w + 1)], 0) << "filter byte";
-        ASSERT_EQ(std::memcmp(&raw[(size_t)y * (w + 1) + 1], &pix[(size_t)y * w], w), 0)
-            << "row " << y;
+        EXPECT_EQ(raw[y * (row + 1)], 0) << "filter byte";
+        ASSERT_EQ(std::memcmp(&raw[y * (row + 1) + 1], &pix[y * row], row), 0) << "row " << y;
     }
+}
+
+TEST(PreviewPng, DecodesBackToItsPixelsWithValidChecksums) {
+    const int w = 300, h = 260;  // over 65535 bytes: several stored blocks
+    std::vector<uint8_t> pix((size_t)w * h);
+    for (size_t i = 0; i < pix.size(); i++) pix[i] = (uint8_t)(i * 7);
+    std::string path = ::testing::TempDir() + "/preview_test.png";
+    ASSERT_TRUE(write_png_grey(path, pix.data(), w, h));
+    expect_png(path, pix, w, h, 1, 0);
+}
+
+TEST(PreviewPng, RgbaRowsCarryFourBytesAPixel) {
+    const int w = 150, h = 130;
+    std::vector<uint8_t> pix((size_t)w * h * 4);
+    for (size_t i = 0; i < pix.size(); i++) pix[i] = (uint8_t)(i * 13 + i / 4);
+    std::string path = ::testing::TempDir() + "/preview_rgba_test.png";
+    ASSERT_TRUE(write_png_rgba(path, pix.data(), w, h));
+    expect_png(path, pix, w, h, 4, 6);
 }
 
 TEST(PreviewPng, AnUnwritablePathFailsAndLeavesNothing) {
     uint8_t px[4] = {1, 2, 3, 4};
     EXPECT_FALSE(write_png_grey("/nonexistent-dir/x.png", px, 2, 2));
+}
+
+//------------------------------------------------------------------------------------------
+// Icon
+//------------------------------------------------------------------------------------------
+TEST(Icon, EverySizeHasClearCornersAnOpaqueBodyAndACrispTwoColourSquare) {
+    const ImageSpec& bark = image_specs[7];
+    std::vector<uint8_t> grey(bark.w * bark.h);
+    for (size_t i = 0; i < grey.size(); i++) grey[i] = (uint8_t)(i * 31 % 251);
+    for (int n : icon_sizes) {
+        SCOPED_TRACE(n);
+        std::vector<uint8_t> rgba = paint_icon(n, grey, bark.w);
+        ASSERT_EQ(rgba.size(), (size_t)n * n * 4);
+        auto pixel = [&](int x, int y) { return &rgba[((size_t)y * n + x) * 4]; };
+        for (int c : {0, n - 1}) {
+            EXPECT_EQ(pixel(c, 0)[3], 0) << "corners are transparent";
+            EXPECT_EQ(pixel(c, n - 1)[3], 0);
+        }
+        EXPECT_EQ(pixel(n / 2, n / 8)[3], 255) << "the plate is opaque";
+        // The square's inside is made of the dither's two colours only, both present.
+        int dark = 0, light = 0;
+        for (int y = n * 2 / 5; y < n * 3 / 5; y++)
+            for (int x = n * 3 / 5; x < n * 2 / 3; x++) {
+                const uint8_t* p = pixel(x, y);
+                ASSERT_EQ(p[3], 255);
+                ASSERT_TRUE(p[0] == p[1] && p[1] == p[2]) << "grey";
+                ASSERT_TRUE(p[0] == 0 || p[0] == 254) << x << "," << y << ": " << (int)p[0];
+                (p[0] ? light : dark)++;
+            }
+        EXPECT_GT(dark, 0);
+        EXPECT_GT(light, 0);
+    }
 }
 
 //------------------------------------------------------------------------------------------

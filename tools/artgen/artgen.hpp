@@ -103,3 +103,12 @@ std::vector<uint8_t> tone_map(const Canvas& c, const std::vector<uint32_t>& hist
 // The dither the game shows: threshold = value, one LCG step per pixel, light when v < t.
 void dither_preview(const uint8_t* grey, int n, uint32_t* state, uint8_t* out);
 bool write_png_grey(const std::string& path, const uint8_t* pix, int w, int h);
+bool write_png_rgba(const std::string& path, const uint8_t* pix, int w, int h);
+
+//------------------------------------------------------------------------------------------
+// Icon
+//------------------------------------------------------------------------------------------
+// The application icon at size x size pixels, RGBA8888 (bytes R, G, B, A), row-major from the
+// top, straight alpha. `bark` is the tone-mapped player texture, bark_w pixels wide.
+std::vector<uint8_t> paint_icon(int size, const std::vector<uint8_t>& bark, int bark_w);
+extern const int icon_sizes[7];  // the hicolor sizes artgen --icon writes

@@ -1,6 +1,7 @@
 // artgen: paints the game's eight pictures and writes each as a raw 8-bit file
 // (<name>.raw, width x height bytes, row-major), or, with --sheet, reads those raw files back
-// and writes a PNG contact sheet of every picture next to its dithered view.
+// and writes a PNG contact sheet of every picture next to its dithered view, or, with --icon,
+// writes the application icon as a hicolor tree of PNGs plus one raw RGBA copy to embed.
 #include "artgen.hpp"
 #include "../common/write_file.hpp"
 
@@ -8,6 +9,7 @@
 #include <ctime>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 //------------------------------------------------------------------------------------------
 // Files
@@ -94,17 +96,43 @@ static int sheet(const std::string& dir, const std::string& out) {
 }
 
 //------------------------------------------------------------------------------------------
+// Icon
+//------------------------------------------------------------------------------------------
+// <dir>/<n>x<n>/apps/quillow.png for every hicolor size, and <dir>/icon_64.rgba: 64 x 64
+// pixels, 4 bytes each (R, G, B, A), row-major from the top, for a program to embed.
+static int icon(const std::string& dir) {
+    const ImageSpec& bark = image_specs[7];
+    std::vector<uint8_t> grey = tone_map(
+        bark.paint(bark.w, bark.h), tone_histogram(tone_targets[7], (uint32_t)(bark.w * bark.h)));
+    for (int n : icon_sizes) {
+        std::string sub = dir + "/" + std::to_string(n) + "x" + std::to_string(n) + "/apps";
+        std::error_code err;
+        std::filesystem::create_directories(sub, err);
+        if (err) {
+            std::fprintf(stderr, "artgen: %s: %s\n", sub.c_str(), err.message().c_str());
+            return 1;
+        }
+        std::vector<uint8_t> rgba = paint_icon(n, grey, bark.w);
+        if (!write_png_rgba(sub + "/quillow.png", rgba.data(), n, n)) return 1;
+        if (n == 64 && !write_raw(dir + "/icon_64.rgba", rgba)) return 1;
+    }
+    return 0;
+}
+
+//------------------------------------------------------------------------------------------
 // Entry
 //------------------------------------------------------------------------------------------
 static int usage() {
     std::fprintf(stderr,
                  "usage: artgen [--time] <out-dir>\n"
-                 "       artgen --sheet <raw-dir> <out.png>\n");
+                 "       artgen --sheet <raw-dir> <out.png>\n"
+                 "       artgen --icon <out-dir>\n");
     return 2;
 }
 
 int main(int argc, char** argv) {
     if (argc == 4 && std::strcmp(argv[1], "--sheet") == 0) return sheet(argv[2], argv[3]);
+    if (argc == 3 && std::strcmp(argv[1], "--icon") == 0) return icon(argv[2]);
     if (argc == 3 && std::strcmp(argv[1], "--time") == 0) return generate(argv[2], true);
     if (argc == 2 && argv[1][0] != '-') return generate(argv[1], false);
     return usage();

@@ -1,5 +1,5 @@
-// The contact sheet: the dither the game shows, and a minimal PNG writer (8-bit grey, zlib
-// stream of stored blocks, so no compression library is needed). Files are written to a
+// The contact sheet: the dither the game shows, and a minimal PNG writer (8-bit grey or RGBA,
+// zlib stream of stored blocks, so no compression library is needed). Files are written to a
 // temporary name and renamed, so a failed write never leaves a half-written picture.
 #include "artgen.hpp"
 #include "../common/write_file.hpp"
@@ -47,13 +47,14 @@ static void chunk(std::vector<uint8_t>& out, const char* type, const std::vector
     put32(out, crc32(0, out.data() + start, out.size() - start));
 }
 
-// zlib stream of stored deflate blocks over the filtered rows (filter byte 0 per row).
-static std::vector<uint8_t> zlib_stored(const uint8_t* pix, int w, int h) {
+// zlib stream of stored deflate blocks over the filtered rows (filter byte 0 per row) of
+// `row` bytes each.
+static std::vector<uint8_t> zlib_stored(const uint8_t* pix, size_t row, int h) {
     std::vector<uint8_t> raw;
-    raw.reserve((size_t)(w + 1) * h);
+    raw.reserve((row + 1) * h);
     for (int y = 0; y < h; y++) {
         raw.push_back(0);
-        raw.insert(raw.end(), pix + (size_t)y * w, pix + (size_t)(y + 1) * w);
+        raw.insert(raw.end(), pix + (size_t)y * row, pix + (size_t)(y + 1) * row);
     }
     std::vector<uint8_t> z = {0x78, 0x01};
     for (size_t off = 0; off < raw.size(); off += 65535) {
@@ -77,14 +78,24 @@ static std::vector<uint8_t> zlib_stored(const uint8_t* pix, int w, int h) {
 //------------------------------------------------------------------------------------------
 // Writing
 //------------------------------------------------------------------------------------------
-bool write_png_grey(const std::string& path, const uint8_t* pix, int w, int h) {
+// colour_type is PNG's: 0 grey (1 byte a pixel), 6 RGBA (4 bytes); always 8 bits a channel.
+static bool write_png(const std::string& path, const uint8_t* pix, int w, int h,
+                      uint8_t colour_type, int channels) {
     std::vector<uint8_t> out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
     std::vector<uint8_t> ihdr;
     put32(ihdr, (uint32_t)w);
     put32(ihdr, (uint32_t)h);
-    ihdr.insert(ihdr.end(), {8, 0, 0, 0, 0});  // 8-bit grey, deflate, no filter, no interlace
+    ihdr.insert(ihdr.end(), {8, colour_type, 0, 0, 0});  // deflate, no filter, no interlace
     chunk(out, "IHDR", ihdr);
-    chunk(out, "IDAT", zlib_stored(pix, w, h));
+    chunk(out, "IDAT", zlib_stored(pix, (size_t)w * channels, h));
     chunk(out, "IEND", {});
     return write_file_atomically(path, out.data(), out.size());
+}
+
+bool write_png_grey(const std::string& path, const uint8_t* pix, int w, int h) {
+    return write_png(path, pix, w, h, 0, 1);
+}
+
+bool write_png_rgba(const std::string& path, const uint8_t* pix, int w, int h) {
+    return write_png(path, pix, w, h, 6, 4);
 }
