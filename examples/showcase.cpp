@@ -14,7 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "orvex.hpp"
+#include <orvex/orvex.hpp>
 
 //------------------------------------------------------------------------------------------
 // State
