@@ -5,7 +5,8 @@ BENCH_BUILD ?= build-bench
 JOBS        ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: run build test test-asan bench art-preview format format-check deps deps-test clean
+.PHONY: run build test test-asan bench art-preview format format-check deps deps-test clean \
+	package deps-package
 
 run: build
 	./$(BUILD)/quillow
@@ -35,6 +36,11 @@ bench: deps-test
 	@for b in $(BENCH_BUILD)/bench/*/bench_*; do [ -x "$$b" ] || continue; echo "== $$b"; \
 		SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy "$$b" || exit 1; done
 
+# Debian packages from the built tree into $(BUILD)/: quillow_*.deb for players,
+# liborvex-dev_*.deb for game makers (packaging/debian.cmake).
+package: deps-package build
+	cd $(BUILD) && cpack -G DEB
+
 # A PNG contact sheet of the eight compiled-in pictures, each beside its dithered view.
 art-preview: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
@@ -57,6 +63,9 @@ deps:
 
 deps-test:
 	@bash tools/deps.sh test
+
+deps-package:
+	@bash tools/deps.sh package
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD)
