@@ -1,13 +1,68 @@
 #!/usr/bin/env bash
-# Installs what building (and, with "test", testing) Quillow needs on a Debian or Ubuntu
-# machine. Installs nothing when everything is already there; uses sudo when not root.
+# Installs what building (and, with "test", testing; with "package", packaging) Quillow needs
+# on a Debian or Ubuntu machine. Installs nothing when everything is already there; uses sudo
+# when not root. Without apt-get it installs nothing and says plainly what is missing.
 set -euo pipefail
+mode="${1:-}"
 
 packages=(build-essential cmake pkg-config libsdl2-dev libsdl2-mixer-dev)
-if [ "${1:-}" = "test" ] || [ "${1:-}" = "bench" ]; then
+packaging=(dpkg-dev file)  # dpkg-shlibdeps and file: CPack's dependency search
+if [ "$mode" = "test" ] || [ "$mode" = "bench" ]; then
   packages+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xdotool x11-utils imagemagick clang-format)
+  packages+=("${packaging[@]}" lintian desktop-file-utils appstream)
+elif [ "$mode" = "package" ]; then
+  packages+=("${packaging[@]}")
 fi
 
+#-------------------------------------------------------------------------------------------
+# Machines without apt-get
+#-------------------------------------------------------------------------------------------
+# Checks the commands and libraries the build uses; stops with a list to install when one is
+# missing, so that the build never fails later on something less clear.
+check_by_hand() {
+  local missing=()
+  command -v cmake >/dev/null 2>&1 || missing+=("CMake 3.20 or newer")
+  command -v c++ >/dev/null 2>&1 || command -v g++ >/dev/null 2>&1 ||
+    command -v clang++ >/dev/null 2>&1 || missing+=("a C++20 compiler (GCC 10 or Clang 12 or newer)")
+  if ! command -v pkg-config >/dev/null 2>&1; then
+    missing+=("pkg-config" "SDL2 with its development files" "SDL2_mixer with its development files")
+  else
+    pkg-config --exists sdl2 || missing+=("SDL2 with its development files")
+    pkg-config --exists SDL2_mixer || missing+=("SDL2_mixer with its development files")
+  fi
+  if [ "$mode" = "test" ] || [ "$mode" = "bench" ]; then
+    local tool
+    for tool in Xvfb xdotool "xwininfo (x11-utils)" "import (ImageMagick)" clang-format \
+      "dpkg-deb (dpkg-dev)" "dpkg-shlibdeps (dpkg-dev)" file lintian \
+      "desktop-file-validate (desktop-file-utils)" "appstreamcli (appstream)"; do
+      command -v "${tool%% *}" >/dev/null 2>&1 || missing+=("$tool")
+    done
+  fi
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "deps: this machine has no apt-get, so nothing can be installed for you. Missing:" >&2
+  local m
+  for m in "${missing[@]}"; do echo "  - $m" >&2; done
+  printf '%s\n' >&2 \
+    "deps: install them with your system's package manager, then run make again. For example:" \
+    "  Fedora:  sudo dnf install SDL2-devel SDL2_mixer-devel cmake pkgconf-pkg-config gcc-c++" \
+    "  Arch:    sudo pacman -S sdl2 sdl2_mixer cmake pkgconf gcc" \
+    "  macOS:   brew install sdl2 sdl2_mixer cmake pkg-config"
+  if [ "$mode" = "test" ] || [ "$mode" = "bench" ]; then
+    echo "deps: the tests also need GoogleTest, Google Benchmark, Xvfb, xdotool, x11-utils," \
+      "ImageMagick, clang-format and, for the package tests, Debian's dpkg-dev, lintian," \
+      "desktop-file-utils and appstream." >&2
+  fi
+  return 1
+}
+
+if ! command -v apt-get >/dev/null 2>&1; then
+  check_by_hand
+  exit $?
+fi
+
+#-------------------------------------------------------------------------------------------
+# Debian and Ubuntu
+#-------------------------------------------------------------------------------------------
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -15,7 +70,13 @@ done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 sudo=""
-if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+if [ "$(id -u)" -ne 0 ]; then
+  if ! command -v sudo >/dev/null 2>&1; then
+    echo "deps: missing ${missing[*]}; as root, run: apt-get install ${missing[*]}" >&2
+    exit 1
+  fi
+  sudo="sudo"
+fi
 echo "deps: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update -qq
