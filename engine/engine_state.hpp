@@ -8,6 +8,8 @@
 struct SDL_Window;
 struct SDL_Renderer;
 struct _Mix_Music;
+struct _SDL_GameController;
+typedef struct _SDL_GameController SDL_GameController;
 
 struct EngineState {
     ORVEX_Config config;  // the engine's copy; config.title is not kept
@@ -28,9 +30,21 @@ struct EngineState {
     struct {
         KeyState keys[ORVEX_MAX_KEYS];
         KeyState buttons[ORVEX_MAX_BUTTONS];
-        int32_t mouse_x, mouse_y;  // window pixels
+        KeyState pad_buttons[ORVEX_MAX_GAMEPAD_BUTTONS];  // merged over every open pad
+        int32_t mouse_x, mouse_y;                         // window pixels
         int32_t quit;
     } input;
+    struct {
+        struct {
+            SDL_GameController* handle;  // null: free slot
+            int32_t id;                  // SDL joystick instance id
+            uint32_t held;               // bit b: this pad holds button b
+        } slots[ORVEX_MAX_GAMEPADS];
+        int32_t count;     // open pads
+        bool started;      // the game controller subsystem is up
+        uint32_t turns;    // turns since start-up, to space out the hot-plug scan
+        uint64_t scanned;  // SDL tick of the last hot-plug scan
+    } pads;
     struct {
         ResourceEntry* table;
         uint64_t count;
@@ -48,6 +62,13 @@ extern EngineState orvex;
 
 // Registry steps used by start-up, shutdown and the frame loop.
 void release_resources(void);
+
+// Game controllers, started and stopped with the engine; the pump hands them controller
+// events, and each turn lets SDL read the open pads (and, now and then, look for new ones).
+void gamepads_start(void);
+void gamepads_stop(void);
+void gamepads_update(void);
+void gamepads_on_event(const union SDL_Event& event);
 
 // Logs the last SDL or SDL2_mixer error as "%s\n" with SDL_Log: the one report of a failed
 // SDL call, shared by every engine file.

@@ -147,6 +147,7 @@ int32_t ORVEX_Init(const ORVEX_Config* config) {
     if (dir < 0) return fail_start();
     if (dir > 0) return -1;
     if (open_video(config) < 0) return fail_start();
+    gamepads_start();
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, orvex.config.scale_linear ? "1" : "0");
     prime_frame_and_mouse();
     open_audio();
@@ -171,6 +172,7 @@ static void close_audio(void) {
 
 void ORVEX_Quit(void) {
     release_resources();
+    gamepads_stop();
     if (orvex.video.target) SDL_DestroyTexture(orvex.video.target);
     orvex.video.target = nullptr;
     if (orvex.video.renderer) SDL_DestroyRenderer(orvex.video.renderer);

@@ -1,7 +1,7 @@
 // The frame loop and the device state it keeps: one engine turn scans the registry for
-// changed files, ages key and button states (pressed -> down, released -> up) so that the
-// edges last exactly one turn, then drains SDL's whole event queue into those states, the
-// mouse position and the quit flag.
+// changed files, ages key, mouse button and pad button states (pressed -> down, released ->
+// up) so that the edges last exactly one turn, lets SDL read the game controllers, then
+// drains SDL's whole event queue into those states, the mouse position and the quit flag.
 //
 // Index: Aging / Event pump / Turn and loop / Queries
 #include <SDL.h>
@@ -14,7 +14,7 @@
 // Aging
 //------------------------------------------------------------------------------------------
 // The encoding makes aging one mask: pressed (3) -> down (1), released (2) -> up (0), and
-// down and up keep their low bit. Branch-free, so the 768 states age in a few vector steps.
+// down and up keep their low bit. Branch-free, so the 800 states age in a few vector steps.
 static_assert(ORVEX_KEY_PRESSED % 2 == ORVEX_KEY_DOWN && ORVEX_KEY_RELEASED % 2 == ORVEX_KEY_UP);
 
 static void age_states(KeyState* states, int32_t count) {
@@ -67,6 +67,10 @@ int32_t ORVEX_PumpEvents(ORVEX_Event* event) {
         case SDL_MOUSEMOTION: on_mouse(e.motion.x, e.motion.y); break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP: on_button(e.button); break;
+        case SDL_CONTROLLERDEVICEADDED:
+        case SDL_CONTROLLERDEVICEREMOVED:
+        case SDL_CONTROLLERBUTTONDOWN:
+        case SDL_CONTROLLERBUTTONUP: gamepads_on_event(e); break;
         default: break;
         }
     }
@@ -80,6 +84,8 @@ int32_t ORVEX_Cycle(void) {
     ORVEX_HotReload();
     age_states(orvex.input.keys, ORVEX_MAX_KEYS);
     age_states(orvex.input.buttons, ORVEX_MAX_BUTTONS);
+    age_states(orvex.input.pad_buttons, ORVEX_MAX_GAMEPAD_BUTTONS);
+    gamepads_update();
     // A quit stops one pump call, not the turn: the queue is always emptied.
     while (ORVEX_PumpEvents(nullptr) != 0) {}
     return 0;

@@ -16,9 +16,11 @@ struct Mix_Chunk;
 //------------------------------------------------------------------------------------------
 // Limits and constants
 //------------------------------------------------------------------------------------------
-constexpr int32_t ORVEX_MAX_KEYS = 512;           // key states, indexed by SDL scancode
-constexpr int32_t ORVEX_MAX_BUTTONS = 256;        // mouse button states, indexed by SDL button
-constexpr int32_t ORVEX_WHOLE_IMAGE = INT32_MIN;  // ORVEX_DrawImageArgs w/h: the whole extent
+constexpr int32_t ORVEX_MAX_KEYS = 512;            // key states, indexed by SDL scancode
+constexpr int32_t ORVEX_MAX_BUTTONS = 256;         // mouse button states, indexed by SDL button
+constexpr int32_t ORVEX_MAX_GAMEPAD_BUTTONS = 32;  // pad button states, SDL_GameControllerButton
+constexpr int32_t ORVEX_MAX_GAMEPADS = 8;          // pads open at once; later ones are ignored
+constexpr int32_t ORVEX_WHOLE_IMAGE = INT32_MIN;   // ORVEX_DrawImageArgs w/h: the whole extent
 
 //------------------------------------------------------------------------------------------
 // Configuration, start-up and shutdown
@@ -70,8 +72,14 @@ bool ORVEX_IsKeyPressed(int32_t scancode);      // pressed this turn
 bool ORVEX_IsKeyReleased(int32_t scancode);     // released this turn
 bool ORVEX_IsKeyUp(int32_t scancode);           // up or released
 KeyState ORVEX_GetButtonState(int32_t button);  // mouse buttons, 0..255; others read as up
-uint32_t ORVEX_GetFrameCount(void);             // frames presented so far
-int32_t ORVEX_ShouldQuit(void);                 // 1 once a quit event arrived
+// Game controllers: every pad is opened when it is plugged in (also while running) and
+// closed when it is pulled out. One state per button (SDL_CONTROLLER_BUTTON_A, ...), merged
+// over all pads: down while any pad holds it, aged like keys; pulling a pad out releases
+// what it held. Numbers outside 0..31 read as up.
+KeyState ORVEX_GetGamepadButtonState(int32_t button);
+int32_t ORVEX_GetGamepadCount(void);  // pads open now
+uint32_t ORVEX_GetFrameCount(void);   // frames presented so far
+int32_t ORVEX_ShouldQuit(void);       // 1 once a quit event arrived
 
 //------------------------------------------------------------------------------------------
 // Frame presentation

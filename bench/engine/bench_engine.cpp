@@ -1,5 +1,5 @@
 // The engine's own cost per turn with pacing off, on the offscreen video driver: one engine
-// turn on an empty queue, and one presented frame of a 640x480 target into a 640x480
+// turn on an empty queue (with no pad, and with one idle virtual pad), and one presented frame of a 640x480 target into a 640x480
 // window. Each is measured next to a bare-SDL baseline doing the same SDL work, and every
 // benchmark counts heap allocations per iteration (malloc is counted for the whole process,
 // SDL and the GL driver included).
@@ -62,6 +62,25 @@ static void BM_Cycle_EmptyQueue(benchmark::State& state) {
     count_allocations(state, before);
 }
 BENCHMARK(BM_Cycle_EmptyQueue);
+
+// With a pad open SDL reads it every turn; its buttons stay still, so no events arrive.
+static void BM_Cycle_OneIdlePad(benchmark::State& state) {
+    SDL_VirtualJoystickDesc desc = {};
+    desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+    desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+    desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+    desc.button_mask = (1u << SDL_CONTROLLER_BUTTON_MAX) - 1;
+    desc.name = "bench pad";
+    const int index = SDL_JoystickAttachVirtualEx(&desc);
+    ORVEX_Cycle();
+    const uint64_t before = allocations.load();
+    for (auto _ : state) ORVEX_Cycle();
+    count_allocations(state, before);
+    state.counters["pads"] = ORVEX_GetGamepadCount();
+    SDL_JoystickDetachVirtual(index);
+    ORVEX_Cycle();
+}
+BENCHMARK(BM_Cycle_OneIdlePad);
 
 //------------------------------------------------------------------------------------------
 // One presented frame, 640x480 target into a 640x480 window

@@ -1,0 +1,153 @@
+// Game controllers through SDL's virtual joysticks: pads plugged in before start-up and while
+// running, button states merged over pads and aged like keys, and pads pulled out while a
+// button is held.
+#include "engine_fixture.hpp"
+
+namespace {
+
+constexpr int32_t PAD_A = SDL_CONTROLLER_BUTTON_A;
+constexpr int32_t PAD_START = SDL_CONTROLLER_BUTTON_START;
+
+// A virtual pad with every standard button; SDL presents it as a game controller.
+class VirtualPad {
+public:
+    VirtualPad() {
+        SDL_VirtualJoystickDesc desc = {};
+        desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+        desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+        desc.naxes = SDL_CONTROLLER_AXIS_MAX;
+        desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+        desc.button_mask = (1u << SDL_CONTROLLER_BUTTON_MAX) - 1;
+        desc.axis_mask = (1u << SDL_CONTROLLER_AXIS_MAX) - 1;
+        desc.name = "virtual test pad";
+        const int index = SDL_JoystickAttachVirtualEx(&desc);
+        EXPECT_GE(index, 0) << SDL_GetError();
+        joystick_ = SDL_JoystickOpen(index);
+        EXPECT_NE(joystick_, nullptr) << SDL_GetError();
+        id_ = SDL_JoystickInstanceID(joystick_);
+    }
+    ~VirtualPad() { unplug(); }
+
+    void set(int32_t button, bool down) {
+        ASSERT_EQ(SDL_JoystickSetVirtualButton(joystick_, button, down ? 1 : 0), 0)
+            << SDL_GetError();
+    }
+
+    // Virtual pads are detached by device index, which moves as pads come and go.
+    void unplug() {
+        if (!joystick_) return;
+        SDL_JoystickClose(joystick_);
+        joystick_ = nullptr;
+        for (int i = 0; i < SDL_NumJoysticks(); ++i) {
+            if (SDL_JoystickGetDeviceInstanceID(i) == id_) SDL_JoystickDetachVirtual(i);
+        }
+    }
+
+private:
+    SDL_Joystick* joystick_ = nullptr;
+    SDL_JoystickID id_ = -1;
+};
+
+// SDL drops pad presses while none of the program's windows has keyboard focus, and an
+// offscreen window never has it.
+class Gamepads : public EngineTest {
+protected:
+    void SetUp() override { SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1"); }
+};
+
+}  // namespace
+
+//------------------------------------------------------------------------------------------
+// Plugging in and out
+//------------------------------------------------------------------------------------------
+TEST_F(Gamepads, APadPluggedInWhileRunningOpensAtTheNextTurnAndClosesWhenPulledOut) {
+    start();
+    ORVEX_Cycle();
+    EXPECT_EQ(ORVEX_GetGamepadCount(), 0);
+    {
+        VirtualPad pad;
+        ORVEX_Cycle();
+        EXPECT_EQ(ORVEX_GetGamepadCount(), 1);
+        VirtualPad second;
+        ORVEX_Cycle();
+        EXPECT_EQ(ORVEX_GetGamepadCount(), 2);
+    }
+    ORVEX_Cycle();
+    EXPECT_EQ(ORVEX_GetGamepadCount(), 0);
+}
+
+TEST_F(Gamepads, APadPluggedInBeforeStartUpIsOpenedByTheFirstTurn) {
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_JOYSTICK), 0) << SDL_GetError();
+    VirtualPad pad;
+    start();
+    ORVEX_Cycle();
+    EXPECT_EQ(ORVEX_GetGamepadCount(), 1);
+    pad.set(PAD_A, true);
+    ORVEX_Cycle();
+    EXPECT_EQ(ORVEX_GetGamepadButtonState(PAD_A), ORVEX_KEY_PRESSED);
+    pad.unplug();
+    SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+}
+
+//------------------------------------------------------------------------------------------
+// Button states
+//------------------------------------------------------------------------------------------
+TEST_F(Gamepads, AHeldButtonReadsPressedInItsFirstTurnOnlyThenDownThenReleasedThenUp) {
+    start();
+    VirtualPad pad;
+    ORVEX_Cycle();
+    pad.set(PAD_START, true);
+    ORVEX_Cycle();
+    EXPECT_EQ(ORVEX_GetGamepadButtonState(PAD_START), ORVEX_KEY_PRESSED);
+    EXPECT_EQ(ORVEX_GetGamepadButtonState(PAD_A), ORVEX_KEY_UP);
+    for (int turn = 0; turn < 3; ++turn) {
+        ORVEX_Cycle();
+        EXPECT_EQ(ORVEX_GetGamepadButtonState(PAD_START), ORVEX_KEY_DOWN);
+    }
+    pad.set(PAD_START, false);
+    ORVEX_Cycle();
+    EXPECT_EQ(ORVEX_GetGamepadButtonState(PAD_START), ORVEX_KEY_RELEASED);
+    ORVEX_Cycle();
+    EXPECT_EQ(ORVEX_GetGamepadButtonState(PAD_START), ORVEX_KEY_UP);
+}
+
+TEST_F(Gamepads, AButtonStaysDownWhileAnyPadHoldsIt) {
+    start();
+    VirtualPad one, two;
+    ORVEX_Cycle();
+    one.set(PAD_A, true);
+    ORVEX_Cycle();
+    two.set(PAD_A, true);  // already held: no second press
+    ORVEX_Cycle();
+    EXPECT_EQ(ORVEX_GetGamepadButtonState(PAD_A), ORVEX_KEY_DOWN);
+    one.set(PAD_A, false);
+    ORVEX_Cycle();
+    EXPECT_EQ(ORVEX_GetGamepadButtonState(PAD_A), ORVEX_KEY_DOWN);
+    two.set(PAD_A, false);
+    ORVEX_Cycle();
+    EXPECT_EQ(ORVEX_GetGamepadButtonState(PAD_A), ORVEX_KEY_RELEASED);
+}
+
+TEST_F(Gamepads, PullingOutAPadReleasesWhatItHeldButNotWhatAnotherPadHolds) {
+    start();
+    VirtualPad stays, goes;
+    ORVEX_Cycle();
+    stays.set(PAD_A, true);
+    goes.set(PAD_A, true);
+    goes.set(PAD_START, true);
+    ORVEX_Cycle();
+    ORVEX_Cycle();
+    goes.unplug();
+    ORVEX_Cycle();
+    EXPECT_EQ(ORVEX_GetGamepadCount(), 1);
+    EXPECT_EQ(ORVEX_GetGamepadButtonState(PAD_START), ORVEX_KEY_RELEASED);
+    EXPECT_EQ(ORVEX_GetGamepadButtonState(PAD_A), ORVEX_KEY_DOWN);
+    ORVEX_Cycle();
+    EXPECT_EQ(ORVEX_GetGamepadButtonState(PAD_START), ORVEX_KEY_UP);
+}
+
+TEST_F(Gamepads, ButtonNumbersOutsideTheTableReadAsUp) {
+    start();
+    for (int32_t b : {-1, ORVEX_MAX_GAMEPAD_BUTTONS, INT32_MAX, INT32_MIN})
+        EXPECT_EQ(ORVEX_GetGamepadButtonState(b), ORVEX_KEY_UP) << b;
+}
