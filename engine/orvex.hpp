@@ -72,14 +72,14 @@ bool ORVEX_IsKeyPressed(int32_t scancode);      // pressed this turn
 bool ORVEX_IsKeyReleased(int32_t scancode);     // released this turn
 bool ORVEX_IsKeyUp(int32_t scancode);           // up or released
 KeyState ORVEX_GetButtonState(int32_t button);  // mouse buttons, 0..255; others read as up
+uint32_t ORVEX_GetFrameCount(void);             // frames presented so far
+int32_t ORVEX_ShouldQuit(void);                 // 1 once a quit event arrived
 // Game controllers: every pad is opened when it is plugged in (also while running) and
 // closed when it is pulled out. One state per button (SDL_CONTROLLER_BUTTON_A, ...), merged
 // over all pads: down while any pad holds it, aged like keys; pulling a pad out releases
 // what it held. Numbers outside 0..31 read as up.
 KeyState ORVEX_GetGamepadButtonState(int32_t button);
 int32_t ORVEX_GetGamepadCount(void);  // pads open now
-uint32_t ORVEX_GetFrameCount(void);   // frames presented so far
-int32_t ORVEX_ShouldQuit(void);       // 1 once a quit event arrived
 
 //------------------------------------------------------------------------------------------
 // Frame presentation
