@@ -1,6 +1,8 @@
-// Named actions bound to keyboard scancodes, answered from the engine's key states.
-// A fixed table of 16 actions, looked up by a linear scan on the exact name; nothing is
-// allocated. Caller errors (unknown name, full table, bad scancode) stop through assert.
+// Named actions bound to keyboard scancodes and to gamepad and mouse buttons, answered from
+// the engine's device states. A fixed table of 16 actions, looked up by a linear scan on the
+// exact name; scancodes and buttons have separate rooms in each action. Nothing is allocated.
+// Caller errors (unknown name, full table, code outside the engine's table) stop through
+// assert.
 
 // The checks below guard against programming errors in every build type, release included.
 #undef NDEBUG
@@ -31,12 +33,32 @@ static int32_t find_action(const char* op, const char* name) {
     return -1;
 }
 
-// True when `query` answers true for one of the action's bound scancodes.
-static bool any_bind(int32_t i, bool (*query)(int32_t)) {
+// The state of a pad or mouse button bind, from the engine.
+static KeyState device_state(const InputDeviceBind& bind) {
+    return bind.kind == INPUT_BIND_GAMEPAD_BUTTON ? ORVEX_GetGamepadButtonState(bind.button)
+                                                  : ORVEX_GetButtonState(bind.button);
+}
+
+// One question asked of every bind: of the scancodes through the engine's key query, of the
+// buttons through the same test on their state.
+struct Question {
+    const char* op;
+    bool (*key)(int32_t scancode);
+    bool (*state)(KeyState state);
+};
+
+static bool any_bind(int32_t i, const Question& q) {
     for (int32_t b = 0; b < input[i].nb_binds; ++b) {
-        if (query(input[i].binds[b].scancode)) return true;
+        if (q.key(input[i].binds[b].scancode)) return true;
+    }
+    for (int32_t b = 0; b < input[i].nb_device_binds; ++b) {
+        if (q.state(device_state(input[i].device_binds[b]))) return true;
     }
     return false;
+}
+
+static bool ask(const Question& q, const char* name) {
+    return any_bind(find_action(q.op, name), q);
 }
 
 //------------------------------------------------------------------------------------------
@@ -52,6 +74,7 @@ void input_new_action(const char* name) {
 void input_clear(const char* name) {
     int32_t i = find_action("input_clear", name);
     input[i].nb_binds = 0;
+    input[i].nb_device_binds = 0;
 }
 
 void input_bind_scancode(const char* name, int32_t scancode) {
@@ -62,8 +85,33 @@ void input_bind_scancode(const char* name, int32_t scancode) {
     }
     assert(scancode >= 0 && scancode < ORVEX_MAX_KEYS);
     assert(input[i].nb_binds < INPUT_MAX_BINDS);
-    input[i].binds[input[i].nb_binds] = InputBind{.kind = 0, .scancode = scancode};
+    input[i].binds[input[i].nb_binds] =
+        InputBind{.kind = INPUT_BIND_SCANCODE, .scancode = scancode};
     input[i].nb_binds += 1;
+}
+
+// Pad and mouse buttons share one room per action; each kind has its own table in the engine.
+static void bind_device(const char* op, const char* name, int32_t kind, int32_t button,
+                        int32_t limit) {
+    int32_t i = find_action(op, name);
+    if (button < 0 || button >= limit) {
+        fprintf(stderr, "%s: button %d of '%s' is outside 0..%d\n", op, button, name, limit - 1);
+    }
+    assert(button >= 0 && button < limit);
+    assert(input[i].nb_device_binds < INPUT_MAX_DEVICE_BINDS);
+    input[i].device_binds[input[i].nb_device_binds] =
+        InputDeviceBind{.kind = kind, .button = button};
+    input[i].nb_device_binds += 1;
+}
+
+void input_bind_gamepad_button(const char* name, int32_t button) {
+    bind_device("input_bind_gamepad_button", name, INPUT_BIND_GAMEPAD_BUTTON, button,
+                ORVEX_MAX_GAMEPAD_BUTTONS);
+}
+
+void input_bind_mouse_button(const char* name, int32_t button) {
+    bind_device("input_bind_mouse_button", name, INPUT_BIND_MOUSE_BUTTON, button,
+                ORVEX_MAX_BUTTONS);
 }
 
 void input_reset(void) {
@@ -74,16 +122,19 @@ void input_reset(void) {
 //------------------------------------------------------------------------------------------
 // Queries
 //------------------------------------------------------------------------------------------
-bool input_down(const char* name) {
-    return any_bind(find_action("input_down", name), ORVEX_IsKeyDown);
-}
+static bool held(KeyState s) { return s == ORVEX_KEY_DOWN || s == ORVEX_KEY_PRESSED; }
+static bool not_held(KeyState s) { return s == ORVEX_KEY_UP || s == ORVEX_KEY_RELEASED; }
+static bool went_down(KeyState s) { return s == ORVEX_KEY_PRESSED; }
+static bool came_up(KeyState s) { return s == ORVEX_KEY_RELEASED; }
 
-bool input_up(const char* name) { return any_bind(find_action("input_up", name), ORVEX_IsKeyUp); }
+bool input_down(const char* name) { return ask({"input_down", ORVEX_IsKeyDown, held}, name); }
+
+bool input_up(const char* name) { return ask({"input_up", ORVEX_IsKeyUp, not_held}, name); }
 
 bool input_pressed(const char* name) {
-    return any_bind(find_action("input_pressed", name), ORVEX_IsKeyPressed);
+    return ask({"input_pressed", ORVEX_IsKeyPressed, went_down}, name);
 }
 
 bool input_released(const char* name) {
-    return any_bind(find_action("input_released", name), ORVEX_IsKeyReleased);
+    return ask({"input_released", ORVEX_IsKeyReleased, came_up}, name);
 }

@@ -2,51 +2,12 @@
 // running, button states merged over pads and aged like keys, and pads pulled out while a
 // button is held.
 #include "engine_fixture.hpp"
+#include "virtual_pad.hpp"
 
 namespace {
 
 constexpr int32_t PAD_A = SDL_CONTROLLER_BUTTON_A;
 constexpr int32_t PAD_START = SDL_CONTROLLER_BUTTON_START;
-
-// A virtual pad with every standard button; SDL presents it as a game controller.
-class VirtualPad {
-public:
-    VirtualPad() {
-        SDL_VirtualJoystickDesc desc = {};
-        desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
-        desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
-        desc.naxes = SDL_CONTROLLER_AXIS_MAX;
-        desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
-        desc.button_mask = (1u << SDL_CONTROLLER_BUTTON_MAX) - 1;
-        desc.axis_mask = (1u << SDL_CONTROLLER_AXIS_MAX) - 1;
-        desc.name = "virtual test pad";
-        const int index = SDL_JoystickAttachVirtualEx(&desc);
-        EXPECT_GE(index, 0) << SDL_GetError();
-        joystick_ = SDL_JoystickOpen(index);
-        EXPECT_NE(joystick_, nullptr) << SDL_GetError();
-        id_ = SDL_JoystickInstanceID(joystick_);
-    }
-    ~VirtualPad() { unplug(); }
-
-    void set(int32_t button, bool down) {
-        ASSERT_EQ(SDL_JoystickSetVirtualButton(joystick_, button, down ? 1 : 0), 0)
-            << SDL_GetError();
-    }
-
-    // Virtual pads are detached by device index, which moves as pads come and go.
-    void unplug() {
-        if (!joystick_) return;
-        SDL_JoystickClose(joystick_);
-        joystick_ = nullptr;
-        for (int i = 0; i < SDL_NumJoysticks(); ++i) {
-            if (SDL_JoystickGetDeviceInstanceID(i) == id_) SDL_JoystickDetachVirtual(i);
-        }
-    }
-
-private:
-    SDL_Joystick* joystick_ = nullptr;
-    SDL_JoystickID id_ = -1;
-};
 
 // SDL drops pad presses while none of the program's windows has keyboard focus, and an
 // offscreen window never has it.

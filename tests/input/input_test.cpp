@@ -6,6 +6,7 @@
 #include "input.hpp"
 #include "input_internal.hpp"
 #include "orvex.hpp"
+#include "virtual_pad.hpp"
 
 namespace {
 
@@ -16,6 +17,14 @@ void push_key(int32_t scancode, bool down) {
     e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
     e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
     e.key.keysym.scancode = SDL_Scancode(scancode);
+    ASSERT_EQ(SDL_PushEvent(&e), 1) << SDL_GetError();
+}
+
+void push_mouse_button(uint8_t button, bool down) {
+    SDL_Event e{};
+    e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+    e.button.button = button;
+    e.button.state = down ? SDL_PRESSED : SDL_RELEASED;
     ASSERT_EQ(SDL_PushEvent(&e), 1) << SDL_GetError();
 }
 
@@ -41,6 +50,7 @@ protected:
         config.width = config.height = 64;
         config.scale = 1;
         config.title = "input test";
+        SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");  // no focus offscreen
         ASSERT_EQ(ORVEX_Init(&config), 0);
     }
     void TearDown() override { ORVEX_Quit(); }
@@ -158,6 +168,58 @@ TEST_F(InputActions, TheEdgesOfTheKeyTableCanBeBound) {
 }
 
 //------------------------------------------------------------------------------------------
+// Pad and mouse buttons
+//------------------------------------------------------------------------------------------
+TEST_F(InputActions, APadButtonAndAMouseButtonEachDriveTheActionLikeAKey) {
+    input_new_action("move");
+    input_bind_scancode("move", KEY_A);
+    input_bind_gamepad_button("move", SDL_CONTROLLER_BUTTON_B);
+    input_bind_mouse_button("move", SDL_BUTTON_LEFT);
+    VirtualPad pad;
+    ORVEX_Cycle();
+    EXPECT_EQ(ask("move"), (Answers{false, true, false, false}));
+
+    pad.set(SDL_CONTROLLER_BUTTON_A, true);  // not bound
+    push_mouse_button(SDL_BUTTON_RIGHT, true);
+    ORVEX_Cycle();
+    EXPECT_EQ(ask("move"), (Answers{false, true, false, false}));
+
+    pad.set(SDL_CONTROLLER_BUTTON_B, true);
+    ORVEX_Cycle();
+    EXPECT_EQ(ask("move"), (Answers{true, true, true, false}));  // A still up
+    ORVEX_Cycle();
+    EXPECT_EQ(ask("move"), (Answers{true, true, false, false}));
+    pad.set(SDL_CONTROLLER_BUTTON_B, false);
+    ORVEX_Cycle();
+    EXPECT_EQ(ask("move"), (Answers{false, true, false, true}));
+
+    push_mouse_button(SDL_BUTTON_LEFT, true);
+    ORVEX_Cycle();
+    EXPECT_EQ(ask("move"), (Answers{true, true, true, false}));
+    push_mouse_button(SDL_BUTTON_LEFT, false);
+    ORVEX_Cycle();
+    EXPECT_EQ(ask("move"), (Answers{false, true, false, true}));
+}
+
+TEST_F(InputActions, ButtonsHaveTheirOwnRoomBesideTheFourKeysAndGoWithAClear) {
+    input_new_action("move");
+    for (int32_t sc : {4, 5, 6, 7}) input_bind_scancode("move", sc);
+    for (int32_t b = 0; b < INPUT_MAX_DEVICE_BINDS / 2; ++b) {
+        input_bind_gamepad_button("move", b);
+        input_bind_mouse_button("move", b + 1);
+    }
+    EXPECT_EQ(input[0].nb_binds, INPUT_MAX_BINDS);
+    EXPECT_EQ(input[0].nb_device_binds, INPUT_MAX_DEVICE_BINDS);
+    push_mouse_button(1, true);
+    ORVEX_Cycle();
+    EXPECT_TRUE(input_down("move"));
+    input_clear("move");
+    EXPECT_EQ(ask("move"), (Answers{false, false, false, false}));
+    input_bind_mouse_button("move", 2);
+    EXPECT_EQ(input[0].device_binds[0].button, 2);
+}
+
+//------------------------------------------------------------------------------------------
 // Caller errors stop the program
 //------------------------------------------------------------------------------------------
 TEST_F(InputErrors, TheSeventeenthActionStops) {
@@ -190,4 +252,18 @@ TEST_F(InputErrors, AScancodeOutsideTheKeyTableStopsAtBindTime) {
     EXPECT_DEATH(input_bind_scancode("move", ORVEX_MAX_KEYS), "outside 0..511\n.*Assertion");
     EXPECT_DEATH(input_bind_scancode("move", -1), "scancode -1 of 'move' is outside");
     EXPECT_EQ(input[0].nb_binds, 0);
+}
+
+TEST_F(InputErrors, ANinthButtonBindOrAButtonOutsideItsTableStops) {
+    input_new_action("move");
+    EXPECT_DEATH(input_bind_gamepad_button("move", ORVEX_MAX_GAMEPAD_BUTTONS),
+                 "input_bind_gamepad_button: button 32 of 'move' is outside 0..31\n.*Assertion");
+    EXPECT_DEATH(input_bind_mouse_button("move", ORVEX_MAX_BUTTONS), "outside 0..255\n");
+    EXPECT_DEATH(input_bind_mouse_button("move", -1), "button -1 of 'move' is outside");
+    EXPECT_DEATH(input_bind_gamepad_button("x", 0),
+                 "input_bind_gamepad_button: bind 'x' not found");
+    EXPECT_DEATH(input_bind_mouse_button("x", 1), "input_bind_mouse_button: bind 'x' not found");
+    for (int32_t b = 0; b < INPUT_MAX_DEVICE_BINDS; ++b) input_bind_gamepad_button("move", b);
+    EXPECT_DEATH(input_bind_mouse_button("move", 1),
+                 "Assertion `input\\[i\\].nb_device_binds < INPUT_MAX_DEVICE_BINDS' failed");
 }
