@@ -16,7 +16,8 @@ struct EngineState {
     struct {
         SDL_Window* window;
         SDL_Renderer* renderer;
-        SDL_Texture* target;  // null in logical_size mode
+        SDL_Texture* target;             // null in logical_size mode
+        int32_t windowed_w, windowed_h;  // window size before fullscreen, given back after it
     } video;
     struct {
         int32_t frame_time;      // milliseconds per frame

@@ -11,9 +11,8 @@
 // Index: Slots / Start and stop / Per-turn update / Events / Queries
 #include <SDL.h>
 
-#include <cstdio>
-
 #include "engine_state.hpp"
+#include "resources_internal.hpp"
 
 static_assert(SDL_CONTROLLER_BUTTON_MAX <= ORVEX_MAX_GAMEPAD_BUTTONS,
               "every SDL controller button needs a state and a bit in a pad's mask");
@@ -114,8 +113,8 @@ static void open_pad(int32_t index) {
     if (find_slot(SDL_JoystickGetDeviceInstanceID(index)) >= 0) return;
     const int32_t slot = free_slot();
     if (slot < 0) {
-        fprintf(stderr, "gamepad %d ignored: %d pads are open already\n", index,
-                ORVEX_MAX_GAMEPADS);
+        orvex_report_line("gamepad %d ignored: %d pads are open already\n", index,
+                          ORVEX_MAX_GAMEPADS);
         return;
     }
     SDL_GameController* pad = SDL_GameControllerOpen(index);

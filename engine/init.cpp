@@ -44,8 +44,9 @@ static bool config_is_usable(const ORVEX_Config* config) {
         report_caller("width and height must be positive");
         return false;
     }
-    const int64_t w = int64_t{config->width} * config->scale;
-    const int64_t h = int64_t{config->height} * config->scale;
+    const int64_t scale = config->scale > 0 ? config->scale : 1;
+    const int64_t w = int64_t{config->width} * scale;
+    const int64_t h = int64_t{config->height} * scale;
     if (w > INT32_MAX || h > INT32_MAX || w < INT32_MIN || h < INT32_MIN) {
         report_caller("scale * width or scale * height does not fit in 32 bits");
         return false;
@@ -140,6 +141,7 @@ int32_t ORVEX_Init(const ORVEX_Config* config) {
     }
     orvex.config = *config;
     orvex.config.title = nullptr;  // the caller's string need not outlive this call
+    if (orvex.config.scale <= 0) orvex.config.scale = 1;  // SDL would make 0 or less 1x1
     reset_run_state();
     if (SDL_Init(SDL_INIT_VIDEO) < 0) return fail_start();
     if (orvex.config.mixer == 2) init_flac();

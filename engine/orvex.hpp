@@ -29,7 +29,7 @@ struct ORVEX_Config {
     int32_t reserved = 0;
     int32_t width = 0;  // logical size in pixels
     int32_t height = 0;
-    int32_t scale = 0;            // window size multiplier at creation
+    int32_t scale = 0;            // window size multiplier at creation; <= 0 counts as 1
     int32_t fps = 0;              // frame rate to pace to; <= 0 turns pacing off
     uint8_t pixel_perfect = 0;    // cut letterbox scales above 1 to a whole number
     uint8_t logical_size = 0;     // no target texture: SDL's logical size letterboxes instead
@@ -89,6 +89,22 @@ int32_t ORVEX_ScreenClear(void);  // clear the current target with the renderer'
 int32_t ORVEX_DrawEnd(void);      // letterbox into the window, wait, present, count
 void ORVEX_GetMousePos(int32_t* x, int32_t* y);      // logical coordinates; null skips
 void ORVEX_WindowToLogical(int32_t* x, int32_t* y);  // in place; null skips
+
+//------------------------------------------------------------------------------------------
+// Window
+//------------------------------------------------------------------------------------------
+struct ORVEX_WindowIconArgs {
+    int32_t reserved = 0;
+    const void* pixels = nullptr;   // width x height pixels, bytes R, G, B, A; read during the call
+    int32_t width = 0, height = 0;  // 1..1024 each
+    int32_t pitch = 0;              // bytes from one row to the next; 0 means width * 4
+};
+
+// Desktop fullscreen (on != 0) covers the display without a mode change; 0 gives the window
+// back. The letterbox follows at the next ORVEX_DrawEnd. 0, or -1 after logging.
+int32_t ORVEX_SetFullscreen(int32_t on);
+int32_t ORVEX_IsFullscreen(void);  // 1 while fullscreen, else 0 (also before start-up)
+int32_t ORVEX_SetWindowIcon(const ORVEX_WindowIconArgs* args);  // 0, or -1 after logging
 
 //------------------------------------------------------------------------------------------
 // Resource registry and hot reload
