@@ -1,6 +1,9 @@
 // The game's frame and its stage: the counter of wall turns, the table of stage pictures,
-// and game_frame, which updates the player, draws the current picture as four shaken
-// quadrants around a wobbling split point, draws the square and presents the dithered canvas.
+// and game_frame, which answers the fullscreen keys, updates the player, draws the current
+// picture as four shaken quadrants around a wobbling split point, draws the square and
+// presents the dithered canvas.
+
+#include <SDL_scancode.h>
 
 #include <cassert>
 #include <cmath>
@@ -74,6 +77,18 @@ PxBlitArgs scene_quadrant(const PxImage* img, SplitPoint split, int32_t quadrant
 }
 
 //------------------------------------------------------------------------------------------
+// Fullscreen keys
+//------------------------------------------------------------------------------------------
+void game_fullscreen_keys(void) {
+    const bool alt = ORVEX_IsKeyDown(SDL_SCANCODE_LALT) || ORVEX_IsKeyDown(SDL_SCANCODE_RALT);
+    const bool enter =
+        ORVEX_IsKeyPressed(SDL_SCANCODE_RETURN) || ORVEX_IsKeyPressed(SDL_SCANCODE_KP_ENTER);
+    if (ORVEX_IsKeyPressed(SDL_SCANCODE_F11) || (alt && enter)) {
+        ORVEX_SetFullscreen(!ORVEX_IsFullscreen());
+    }
+}
+
+//------------------------------------------------------------------------------------------
 // Frame
 //------------------------------------------------------------------------------------------
 namespace {
@@ -113,6 +128,7 @@ bool scene_step(Player* player) {
 int32_t game_frame(void* user) {
     Player* player = static_cast<Player*>(user);
     assert(player && "game_frame needs the Player record as the loop's user pointer");
+    game_fullscreen_keys();
     if (!scene_step(player)) {
         return 1;
     }

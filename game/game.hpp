@@ -13,3 +13,7 @@ extern int32_t stage;  // index into stage_images
 extern const PxImage* const stage_images[STAGE_COUNT];
 
 int32_t game_frame(void* player);  // 0 to go on, 1 once the last stage is passed
+
+// F11, or Enter with either Alt key held, pressed this turn switches between the window and
+// fullscreen; game_frame asks at the start of every frame.
+void game_fullscreen_keys(void);

@@ -1,7 +1,14 @@
 // The game's entry: fills the engine configuration, starts the engine and the canvas,
-// registers their shutdown to run at exit, starts the main theme, binds "move" and hands the
-// frame loop the game's per-frame function. Exit status 0 once the loop ends (window closed
+// registers their shutdown to run at exit, starts the main theme, binds "move" (four keys,
+// the pad's face buttons, the left mouse button or a touch) and hands the frame loop the
+// game's per-frame function. Exit status 0 once the loop ends (window closed
 // or game over), 1 when start-up fails.
+// The named constants only: SDL.h would also bring SDL_main.h, which renames main on some
+// platforms.
+#include <SDL_gamecontroller.h>
+#include <SDL_mouse.h>
+#include <SDL_scancode.h>
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -14,14 +21,22 @@
 //------------------------------------------------------------------------------------------
 // Set-up
 //------------------------------------------------------------------------------------------
-static constexpr int32_t MOVE_KEYS[] = {44, 13, 9, 27};  // space, J, F, X
-static constexpr int32_t MUSIC_LOOPS = 2147483647;       // for the life of the program
+static constexpr int32_t MOVE_KEYS[] = {SDL_SCANCODE_SPACE, SDL_SCANCODE_J, SDL_SCANCODE_F,
+                                        SDL_SCANCODE_X};
+static constexpr int32_t MOVE_PAD_BUTTONS[] = {SDL_CONTROLLER_BUTTON_A, SDL_CONTROLLER_BUTTON_B,
+                                               SDL_CONTROLLER_BUTTON_X, SDL_CONTROLLER_BUTTON_Y};
+static constexpr int32_t MUSIC_LOOPS = 2147483647;  // for the life of the program
 
+// Touch arrives as the left mouse button.
 static void bind_move(void) {
     input_new_action("move");
     for (int32_t scancode : MOVE_KEYS) {
         input_bind_scancode("move", scancode);
     }
+    for (int32_t button : MOVE_PAD_BUTTONS) {
+        input_bind_gamepad_button("move", button);
+    }
+    input_bind_mouse_button("move", SDL_BUTTON_LEFT);
 }
 
 // The canvas texture must go before the renderer: registered after ORVEX_Quit, it runs first.

@@ -2,6 +2,7 @@
 // player_update or the whole game_frame. Checks the square's path and turns, the end of the
 // game, the exact use of rand(), the music switching and the drawn canvas.
 
+#include <SDL_scancode.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -302,4 +303,29 @@ TEST_F(Game, TheBobbingPhaseOutlivesTheCounterRange) {
     EXPECT_EQ(player.count, INT32_MIN);
     EXPECT_GE(player.y, 144.0);
     EXPECT_LE(player.y, 336.0);
+}
+
+//------------------------------------------------------------------------------------------
+// Fullscreen keys
+//------------------------------------------------------------------------------------------
+TEST_F(Game, F11OrAltEnterSwitchesFullscreenEveryPressButEnterAloneDoesNot) {
+    auto tap = [this](int32_t key) {
+        push_key(key, true);
+        frame();
+        push_key(key, false);
+        frame();
+    };
+    ASSERT_EQ(ORVEX_IsFullscreen(), 0);
+    tap(SDL_SCANCODE_F11);
+    EXPECT_EQ(ORVEX_IsFullscreen(), 1);
+    tap(SDL_SCANCODE_RETURN);
+    EXPECT_EQ(ORVEX_IsFullscreen(), 1);
+    push_key(SDL_SCANCODE_RALT, true);
+    tap(SDL_SCANCODE_RETURN);
+    EXPECT_EQ(ORVEX_IsFullscreen(), 0);
+    tap(SDL_SCANCODE_KP_ENTER);
+    EXPECT_EQ(ORVEX_IsFullscreen(), 1);
+    push_key(SDL_SCANCODE_RALT, false);
+    tap(SDL_SCANCODE_F11);
+    EXPECT_EQ(ORVEX_IsFullscreen(), 0);
 }
