@@ -9,6 +9,7 @@ packages=(build-essential cmake pkg-config libsdl2-dev libsdl2-mixer-dev)
 packaging=(dpkg-dev file)  # dpkg-shlibdeps and file: CPack's dependency search
 if [ "$mode" = "test" ] || [ "$mode" = "bench" ]; then
   packages+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xdotool x11-utils imagemagick clang-format)
+  packages+=(openbox)  # a window manager for the fullscreen end-to-end test
   packages+=("${packaging[@]}" lintian desktop-file-utils appstream)
 elif [ "$mode" = "package" ]; then
   packages+=("${packaging[@]}")
@@ -32,7 +33,7 @@ check_by_hand() {
   fi
   if [ "$mode" = "test" ] || [ "$mode" = "bench" ]; then
     local tool
-    for tool in Xvfb xdotool "xwininfo (x11-utils)" "import (ImageMagick)" clang-format \
+    for tool in Xvfb xdotool "xwininfo (x11-utils)" "import (ImageMagick)" clang-format openbox \
       "dpkg-deb (dpkg-dev)" "dpkg-shlibdeps (dpkg-dev)" file lintian \
       "desktop-file-validate (desktop-file-utils)" "appstreamcli (appstream)"; do
       command -v "${tool%% *}" >/dev/null 2>&1 || missing+=("$tool")
@@ -49,7 +50,7 @@ check_by_hand() {
     "  macOS:   brew install sdl2 sdl2_mixer cmake pkg-config"
   if [ "$mode" = "test" ] || [ "$mode" = "bench" ]; then
     echo "deps: the tests also need GoogleTest, Google Benchmark, Xvfb, xdotool, x11-utils," \
-      "ImageMagick, clang-format and, for the package tests, Debian's dpkg-dev, lintian," \
+      "ImageMagick, clang-format, openbox and, for the package tests, Debian's dpkg-dev, lintian," \
       "desktop-file-utils and appstream." >&2
   fi
   return 1

@@ -9,39 +9,8 @@ source "$(dirname "$0")/lib.sh"
 
 binary="$1"
 
-DARK="0,0,0"
-LIGHT="254,254,254"
 FRAMES_TO_END=2029  # 289 + 6 * 290 held frames
 FRAME_MS=16
-
-#-------------------------------------------------------------------------------------------
-# Colour checks
-#-------------------------------------------------------------------------------------------
-# colours FILE [CROP]: the distinct colours of the image (or of the crop WxH+X+Y), one
-# "r,g,b" a line.
-colours() {
-  local crop=()
-  [ -n "${2:-}" ] && crop=(-crop "$2" +repage)
-  convert "$1" "${crop[@]}" -alpha off -depth 8 -format %c histogram:info:- |
-    sed -E 's/.*\( *([0-9]+), *([0-9]+), *([0-9]+).*/\1,\2,\3/' | sort -u
-}
-
-# only_dither_colours FILE [CROP]: both dither colours are there and nothing else is.
-only_dither_colours() {
-  local got
-  got="$(colours "$@" | tr '\n' ' ')"
-  expect_eq "colours in the picture of $1" "$got" "$DARK $LIGHT " || return 1
-}
-
-# only_black_outside FILE X Y W H: everything but the picture rectangle is black.
-only_black_outside() {
-  local got
-  got="$(convert "$1" -alpha off -fill black \
-    -draw "rectangle $2,$3 $(($2 + $4 - 1)),$(($3 + $5 - 1))" -depth 8 \
-    -format %c histogram:info:- | sed -E 's/.*\( *([0-9]+), *([0-9]+), *([0-9]+).*/\1,\2,\3/' |
-    sort -u | tr '\n' ' ')"
-  expect_eq "colours of the bars in $1" "$got" "$DARK " || return 1
-}
 
 #-------------------------------------------------------------------------------------------
 # Play-through

@@ -3,9 +3,11 @@
 # script; every function reports on stderr and returns non-zero when it fails, and `e2e_cleanup`
 # (installed as an EXIT trap by start_xvfb) stops whatever the script started.
 #
-# Index: Server / Program / Windows / Input / Screenshots / Checks
+# Index: Server / Window manager / Program / Windows / Input / Screenshots / Checks /
+#        Colour checks
 
 E2E_XVFB_PID=""
+E2E_WM_PID=""
 E2E_APP_PID=""
 E2E_TMP=""
 
@@ -45,9 +47,37 @@ stop_xvfb() {
 
 e2e_cleanup() {
   stop_app
+  stop_wm
   stop_xvfb
   [ -n "$E2E_TMP" ] && rm -rf "$E2E_TMP"
   E2E_TMP=""
+}
+
+#-------------------------------------------------------------------------------------------
+# Window manager
+#-------------------------------------------------------------------------------------------
+# Most tests run without one. Fullscreen needs one: the window manager is what makes a
+# window cover the screen. start_wm runs openbox and waits until it has taken the screen.
+start_wm() {
+  openbox --sm-disable >"$E2E_TMP/wm.log" 2>&1 &
+  E2E_WM_PID=$!
+  local i
+  for i in $(seq 100); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && return 0
+    kill -0 "$E2E_WM_PID" 2>/dev/null || break
+    sleep 0.1
+  done
+  echo "e2e: the window manager did not start:" >&2
+  cat "$E2E_TMP/wm.log" >&2
+  return 1
+}
+
+stop_wm() {
+  if [ -n "$E2E_WM_PID" ]; then
+    kill "$E2E_WM_PID" 2>/dev/null
+    wait "$E2E_WM_PID" 2>/dev/null
+    E2E_WM_PID=""
+  fi
 }
 
 #-------------------------------------------------------------------------------------------
@@ -113,9 +143,32 @@ wait_for_window() {
   return 1
 }
 
+# wait_viewable ID [SECONDS]: waits until the window is mapped on the screen (default 10 s);
+# before that, pointer and keys go to whatever lies below it.
+wait_viewable() {
+  local timeout="${2:-10}" i
+  for i in $(seq $((timeout * 10))); do
+    xwininfo -id "$1" 2>/dev/null | grep -q "Map State: IsViewable" && return 0
+    sleep 0.1
+  done
+  echo "e2e: window $1 not viewable within ${timeout}s" >&2
+  return 1
+}
+
 # window_size ID: prints "WIDTHxHEIGHT".
 window_size() {
   xwininfo -id "$1" | awk '/^ *Width:/ {w=$2} /^ *Height:/ {h=$2} END {print w "x" h}'
+}
+
+# window_geometry ID: prints "WIDTHxHEIGHT+X+Y", X and Y on the screen.
+window_geometry() {
+  xwininfo -id "$1" | awk '/Absolute upper-left X:/ {x=$4} /Absolute upper-left Y:/ {y=$4}
+    /^ *Width:/ {w=$2} /^ *Height:/ {h=$2} END {print w "x" h "+" x "+" y}'
+}
+
+# screen_size: prints the root window's "WIDTHxHEIGHT".
+screen_size() {
+  xwininfo -root | awk '/^ *Width:/ {w=$2} /^ *Height:/ {h=$2} END {print w "x" h}'
 }
 
 window_name() { xdotool getwindowname "$1"; }
@@ -128,6 +181,13 @@ window_name() { xdotool getwindowname "$1"; }
 focus_window() { xdotool windowfocus --sync "$1"; }
 key_down() { xdotool keydown "$1"; }
 key_up() { xdotool keyup "$1"; }
+# key_tap KEY: held for a fifth of a second, as a hand would; a press and release within one
+# frame read as a release alone.
+key_tap() { xdotool keydown "$1" && sleep 0.2 && xdotool keyup "$1"; }
+
+# mouse_down ID X Y / mouse_up: the left button, pressed at window pixel (X, Y).
+mouse_down() { xdotool mousemove --window "$1" "$2" "$3" mousedown 1; }
+mouse_up() { xdotool mouseup 1; }
 
 #-------------------------------------------------------------------------------------------
 # Screenshots
@@ -144,4 +204,36 @@ expect_eq() {
     echo "e2e: $1: got \"$2\", expected \"$3\"" >&2
     return 1
   fi
+}
+
+#-------------------------------------------------------------------------------------------
+# Colour checks (the game's two dither colours)
+#-------------------------------------------------------------------------------------------
+DARK="0,0,0"
+LIGHT="254,254,254"
+
+# colours FILE [CROP]: the distinct colours of the image (or of the crop WxH+X+Y), one
+# "r,g,b" a line.
+colours() {
+  local crop=()
+  [ -n "${2:-}" ] && crop=(-crop "$2" +repage)
+  convert "$1" "${crop[@]}" -alpha off -depth 8 -format %c histogram:info:- |
+    sed -E 's/.*\( *([0-9]+), *([0-9]+), *([0-9]+).*/\1,\2,\3/' | sort -u
+}
+
+# only_dither_colours FILE [CROP]: both dither colours are there and nothing else is.
+only_dither_colours() {
+  local got
+  got="$(colours "$@" | tr '\n' ' ')"
+  expect_eq "colours in the picture of $1" "$got" "$DARK $LIGHT " || return 1
+}
+
+# only_black_outside FILE X Y W H: everything but the picture rectangle is black.
+only_black_outside() {
+  local got
+  got="$(convert "$1" -alpha off -fill black \
+    -draw "rectangle $2,$3 $(($2 + $4 - 1)),$(($3 + $5 - 1))" -depth 8 \
+    -format %c histogram:info:- | sed -E 's/.*\( *([0-9]+), *([0-9]+), *([0-9]+).*/\1,\2,\3/' |
+    sort -u | tr '\n' ' ')"
+  expect_eq "colours of the bars in $1" "$got" "$DARK " || return 1
 }
