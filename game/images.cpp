@@ -1,4 +1,4 @@
-// The eight image records. Their pixel arrays are raw bytes assembled into read-only data
+// The eight image records and the icon's pixels. Their pixel arrays are raw bytes assembled into read-only data
 // (images_data.S, from the generator's raw files); the records only point at them, so all
 // of it is constant data in place before main runs.
 #include "images.hpp"
@@ -17,6 +17,7 @@ extern const uint8_t images_pixels_stage_4[];
 extern const uint8_t images_pixels_stage_5[];
 extern const uint8_t images_pixels_stage_6[];
 extern const uint8_t images_pixels_player[];
+extern const uint8_t images_pixels_icon[];
 }
 
 //------------------------------------------------------------------------------------------
@@ -30,3 +31,4 @@ constinit const PxImage stage_image_4 = {640, 480, images_pixels_stage_4};
 constinit const PxImage stage_image_5 = {640, 480, images_pixels_stage_5};
 constinit const PxImage stage_image_6 = {640, 480, images_pixels_stage_6};
 constinit const PxImage player_texture = {400, 256, images_pixels_player};
+constinit const uint8_t* const game_icon_rgba = images_pixels_icon;

@@ -13,6 +13,7 @@
 #include <cstdlib>
 
 #include "game.hpp"
+#include "images.hpp"
 #include "input.hpp"
 #include "orvex.hpp"
 #include "player.hpp"
@@ -37,6 +38,13 @@ static void bind_move(void) {
         input_bind_gamepad_button("move", button);
     }
     input_bind_mouse_button("move", SDL_BUTTON_LEFT);
+}
+
+// Without it the window system shows its default icon; the game goes on either way.
+static void set_window_icon(void) {
+    const ORVEX_WindowIconArgs icon = {
+        .pixels = game_icon_rgba, .width = GAME_ICON_SIZE, .height = GAME_ICON_SIZE};
+    ORVEX_SetWindowIcon(&icon);
 }
 
 // The canvas texture must go before the renderer: registered after ORVEX_Quit, it runs first.
@@ -73,6 +81,7 @@ int main(int, char**) {
         ORVEX_Quit();
         return 1;
     }
+    set_window_icon();
     if (start_canvas() != 0) return 1;
     ORVEX_PlayMusic("res/ost.wav", MUSIC_LOOPS);  // without the file the game goes on silent
     bind_move();

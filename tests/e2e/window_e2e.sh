@@ -11,7 +11,8 @@ binary="$2"
 #-------------------------------------------------------------------------------------------
 # Cases
 #-------------------------------------------------------------------------------------------
-# A window titled "Quillow" of 640x480 appears and the program keeps running.
+# A window titled "Quillow" of 640x480 with the game's 64x64 icon appears and the program
+# keeps running.
 window_appears() {
   start_xvfb || return 1
   start_app "$binary"
@@ -19,6 +20,8 @@ window_appears() {
   id="$(wait_for_window Quillow 15)" || { app_stderr >&2; return 1; }
   expect_eq "window title" "$(window_name "$id")" "Quillow" || return 1
   expect_eq "window size" "$(window_size "$id")" "640x480" || return 1
+  expect_eq "window icon" "$(xprop -id "$id" _NET_WM_ICON | grep -o 'Icon ([0-9]* x [0-9]*)')" \
+    "Icon (64 x 64)" || return 1
   sleep 1
   app_running || { echo "e2e: program ended on its own" >&2; app_stderr >&2; return 1; }
 }
