@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "engine_state.hpp"
+#include "resources_internal.hpp"
 
 //------------------------------------------------------------------------------------------
 // State
@@ -174,6 +175,7 @@ static void close_audio(void) {
 
 void ORVEX_Quit(void) {
     release_resources();
+    image_decoders_stop();
     gamepads_stop();
     if (orvex.video.target) SDL_DestroyTexture(orvex.video.target);
     orvex.video.target = nullptr;

@@ -102,10 +102,9 @@ static int32_t finish_texture(ResourceEntry* entry, SDL_Texture* texture) {
     return 0;
 }
 
-// Image data is decoded as BMP whatever the file was called.
+// Image data is decoded by its content (image_decode.cpp) whatever the file was called.
 static int32_t load_image(ResourceEntry* entry, const void* bytes, int32_t size) {
-    SDL_RWops* stream = SDL_RWFromConstMem(bytes, size);
-    SDL_Surface* surface = stream ? SDL_LoadBMP_RW(stream, 1) : nullptr;
+    SDL_Surface* surface = image_decode(bytes, size);
     if (!surface) {
         orvex_report_sdl();
         return -1;

@@ -18,3 +18,9 @@ ResourceEntry* registry_lookup(const char* op, ResourceId id);
 
 // The same for an id taken from an argument record: an id of 0 reports "args->id is 0".
 ResourceEntry* registry_lookup_arg(const char* op, ResourceId id);
+
+// Image bytes -> a new surface, the format told by the bytes (PNG, JPEG, QOI, else BMP); null
+// with the reason as SDL's error. The declared size is checked before anything is decoded.
+struct SDL_Surface;
+SDL_Surface* image_decode(const void* bytes, int32_t size);
+void image_decoders_stop(void);  // at shutdown: SDL2_image lets go of its decoders

@@ -5,7 +5,7 @@
 set -euo pipefail
 mode="${1:-}"
 
-packages=(build-essential cmake pkg-config libsdl2-dev libsdl2-mixer-dev)
+packages=(build-essential cmake pkg-config libsdl2-dev libsdl2-mixer-dev libsdl2-image-dev)
 packaging=(dpkg-dev file)  # dpkg-shlibdeps and file: CPack's dependency search
 if [ "$mode" = "test" ] || [ "$mode" = "bench" ]; then
   packages+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xdotool x11-utils imagemagick clang-format)
@@ -26,10 +26,12 @@ check_by_hand() {
   command -v c++ >/dev/null 2>&1 || command -v g++ >/dev/null 2>&1 ||
     command -v clang++ >/dev/null 2>&1 || missing+=("a C++20 compiler (GCC 10 or Clang 12 or newer)")
   if ! command -v pkg-config >/dev/null 2>&1; then
-    missing+=("pkg-config" "SDL2 with its development files" "SDL2_mixer with its development files")
+    missing+=("pkg-config" "SDL2 with its development files" "SDL2_mixer with its development files"
+      "SDL2_image with its development files")
   else
     pkg-config --exists sdl2 || missing+=("SDL2 with its development files")
     pkg-config --exists SDL2_mixer || missing+=("SDL2_mixer with its development files")
+    pkg-config --exists SDL2_image || missing+=("SDL2_image with its development files")
   fi
   if [ "$mode" = "test" ] || [ "$mode" = "bench" ]; then
     local tool
@@ -45,9 +47,9 @@ check_by_hand() {
   for m in "${missing[@]}"; do echo "  - $m" >&2; done
   printf '%s\n' >&2 \
     "deps: install them with your system's package manager, then run make again. For example:" \
-    "  Fedora:  sudo dnf install SDL2-devel SDL2_mixer-devel cmake pkgconf-pkg-config gcc-c++" \
-    "  Arch:    sudo pacman -S sdl2 sdl2_mixer cmake pkgconf gcc" \
-    "  macOS:   brew install sdl2 sdl2_mixer cmake pkg-config"
+    "  Fedora:  sudo dnf install SDL2-devel SDL2_mixer-devel SDL2_image-devel cmake pkgconf-pkg-config gcc-c++" \
+    "  Arch:    sudo pacman -S sdl2 sdl2_mixer sdl2_image cmake pkgconf gcc" \
+    "  macOS:   brew install sdl2 sdl2_mixer sdl2_image cmake pkg-config"
   if [ "$mode" = "test" ] || [ "$mode" = "bench" ]; then
     echo "deps: the tests also need GoogleTest, Google Benchmark, Xvfb, xdotool, x11-utils," \
       "ImageMagick, clang-format, openbox and, for the package tests, Debian's dpkg-dev, lintian," \
