@@ -20,8 +20,14 @@ window_appears() {
   id="$(wait_for_window Quillow 15)" || { app_stderr >&2; return 1; }
   expect_eq "window title" "$(window_name "$id")" "Quillow" || return 1
   expect_eq "window size" "$(window_size "$id")" "640x480" || return 1
-  expect_eq "window icon" "$(xprop -id "$id" _NET_WM_ICON | grep -o 'Icon ([0-9]* x [0-9]*)')" \
-    "Icon (64 x 64)" || return 1
+  # The icon is set just after the window appears.
+  local icon="" i
+  for i in $(seq 50); do
+    icon="$(xprop -id "$id" _NET_WM_ICON | grep -o 'Icon ([0-9]* x [0-9]*)')"
+    [ -n "$icon" ] && break
+    sleep 0.1
+  done
+  expect_eq "window icon" "$icon" "Icon (64 x 64)" || return 1
   sleep 1
   app_running || { echo "e2e: program ended on its own" >&2; app_stderr >&2; return 1; }
 }
