@@ -77,7 +77,9 @@ int32_t ORVEX_ShouldQuit(void);                 // 1 once a quit event arrived
 // Game controllers: every pad is opened when it is plugged in (also while running) and
 // closed when it is pulled out. One state per button (SDL_CONTROLLER_BUTTON_A, ...), merged
 // over all pads: down while any pad holds it, aged like keys; pulling a pad out releases
-// what it held. Numbers outside 0..31 read as up.
+// what it held. Numbers outside 0..31 read as up. ORVEX_Cycle reads the pads: SDL's own read
+// on every event poll is turned off (SDL_HINT_AUTO_UPDATE_JOYSTICKS), so a program that reads
+// other joysticks through SDL calls SDL_JoystickUpdate itself.
 KeyState ORVEX_GetGamepadButtonState(int32_t button);
 int32_t ORVEX_GetGamepadCount(void);  // pads open now
 

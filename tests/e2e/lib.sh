@@ -126,18 +126,21 @@ stop_app() {
 #-------------------------------------------------------------------------------------------
 # Windows
 #-------------------------------------------------------------------------------------------
-# wait_for_window TITLE [SECONDS]: prints the id of the first window whose name is exactly
-# TITLE once it exists (default 10 s).
+# wait_for_window TITLE [SECONDS]: prints the id of the window whose name is exactly TITLE
+# once it is mapped and still the same a moment later (default 10 s). SDL may replace its
+# first window by a new one when the renderer needs another kind of window, so an id seen
+# only once can already be gone.
 wait_for_window() {
-  local title="$1" timeout="${2:-10}" i id
-  for i in $(seq $((timeout * 10))); do
-    id="$(xdotool search --name "^${title}\$" 2>/dev/null | head -n1)"
-    if [ -n "$id" ]; then
+  local title="$1" timeout="${2:-10}" i id seen=""
+  for i in $(seq $((timeout * 10 / 3 + 1))); do
+    id="$(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null | tail -n1)"
+    if [ -n "$id" ] && [ "$id" = "$seen" ]; then
       echo "$id"
       return 0
     fi
+    seen="$id"
     app_running || [ -z "$E2E_APP_PID" ] || break
-    sleep 0.1
+    sleep 0.3
   done
   echo "e2e: no window titled \"$title\" within ${timeout}s" >&2
   return 1
