@@ -39,7 +39,7 @@ run() {
 }
 
 machine bare
-run bare 1 "SDL2 with" "SDL2_mixer with" "CMake 3.20" "C++20 compiler" "pkg-config"
+run bare 1 "SDL2 with" "SDL2_mixer with" "SDL2_image with" "CMake 3.20" "C++20 compiler" "pkg-config"
 
 machine no_mixer cmake c++
 echo sdl2 >"$tmp/no_mixer/modules"
@@ -48,6 +48,6 @@ run no_mixer 1 "SDL2_mixer with"
   { echo "deps: SDL2 is there but reported missing" >&2; failed=1; }
 
 machine ready cmake g++
-echo "sdl2 SDL2_mixer" >"$tmp/ready/modules"
+echo "sdl2 SDL2_mixer SDL2_image" >"$tmp/ready/modules"
 run ready 0
 exit "$failed"
