@@ -79,7 +79,7 @@ static void BM_DitherConvert(benchmark::State& state) {
 }
 BENCHMARK(BM_DitherConvert)
     ->ArgNames({"path", "map"})
-    ->ArgsProduct({{PX_PATH_SCALAR, PX_PATH_SSE2, PX_PATH_AVX2}, {0, 1}})
+    ->ArgsProduct({{PX_PATH_SCALAR, PX_PATH_SSE2, PX_PATH_AVX2, PX_PATH_AVX512}, {0, 1}})
     ->Unit(benchmark::kMicrosecond);
 
 // The floor: writing the 1.2 MB of output and nothing else.

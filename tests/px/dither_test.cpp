@@ -34,7 +34,7 @@ struct Dither : Canvas {
 
     static std::vector<PxRenderPath> paths() {
         std::vector<PxRenderPath> p;
-        for (PxRenderPath path : {PX_PATH_SCALAR, PX_PATH_SSE2, PX_PATH_AVX2})
+        for (PxRenderPath path : {PX_PATH_SCALAR, PX_PATH_SSE2, PX_PATH_AVX2, PX_PATH_AVX512})
             if (px_render_path_supported(path)) p.push_back(path);
         return p;
     }
@@ -63,9 +63,12 @@ TEST_F(Dither, EveryPathIsBitIdenticalToTheReference) {
             c.g = static_cast<uint8_t>(uniform(0, 255));
             c.b = static_cast<uint8_t>(uniform(0, 255));
         }
-        const bool mapped = round % 2 == 1;
-        if (mapped)
+        // Odd rounds map some entries; the last maps every entry, so a lookup that mixes up
+        // any two entries of the table shows.
+        if (round % 2 == 1)
             for (int32_t k = 0; k < 40; k++) px_palette[uniform(0, 255)].dither = uniform(-5, 700);
+        if (round == 5)
+            for (PxColor& c : px_palette) c.dither = uniform(-5, 700);
         const uint32_t seed = round == 0 ? 0u : rng();
         const int32_t pitch = round < 3 ? PX_ROW_BYTES : kPaddedPitch;
         std::fill(slow.begin(), slow.end(), 0xcd);
@@ -90,7 +93,12 @@ TEST_F(Dither, PathsCanBeForcedOnlyWhereTheCpuRunsThem) {
 #if defined(__x86_64__)
     EXPECT_TRUE(px_render_path_supported(PX_PATH_SSE2));
     EXPECT_EQ(px_render_path_supported(PX_PATH_AVX2), __builtin_cpu_supports("avx2") != 0);
-    if (__builtin_cpu_supports("avx2")) {
+    const bool avx512 = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+                        __builtin_cpu_supports("avx512vbmi");
+    EXPECT_EQ(px_render_path_supported(PX_PATH_AVX512), avx512);
+    if (avx512) {
+        EXPECT_EQ(px_render_path(), PX_PATH_AVX512);
+    } else if (__builtin_cpu_supports("avx2")) {
         EXPECT_EQ(px_render_path(), PX_PATH_AVX2);
     }
 #endif
