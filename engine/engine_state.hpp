@@ -71,6 +71,14 @@ void gamepads_stop(void);
 void gamepads_update(void);
 void gamepads_on_event(const union SDL_Event& event);
 
+// Creates the renderer for a fresh window: SDL's first accelerated renderer, or its software
+// renderer where the accelerated one would rasterise on the CPU (renderer_choice.cpp). May
+// replace *window by a fresh one. Null, with SDL's error set, on failure.
+SDL_Renderer* orvex_create_renderer(SDL_Window** window);
+
+// Whether a GL_RENDERER string names a CPU rasteriser (llvmpipe, softpipe, SwiftShader, ...).
+bool renderer_name_is_cpu(const char* gl_renderer);
+
 // Logs the last SDL or SDL2_mixer error as "%s\n" with SDL_Log: the one report of a failed
 // SDL call, shared by every engine file.
 void orvex_report_sdl(void);
@@ -97,6 +105,11 @@ struct LetterboxRect {
 // dimension of 0 or less counts as 1, and so does a logical one.
 LetterboxRect letterbox_fit(int32_t window_w, int32_t window_h, int32_t logical_w,
                             int32_t logical_h, bool pixel_perfect);
+
+// The letterbox step of ORVEX_DrawEnd on its own: the target texture copied into the window
+// with black bars, not yet presented (tests read the window here, since after a present only
+// the software renderer still holds it). 0, or -1 after logging.
+int32_t letterbox_into_window(void);
 
 // Window pixel -> logical pixel along one axis, for a letterbox of this scale and offset.
 int32_t letterbox_to_logical(int32_t v, int32_t offset, float scale);

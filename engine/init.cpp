@@ -97,7 +97,7 @@ static int32_t open_video(const ORVEX_Config* config) {
         SDL_CreateWindow(config->title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
                          c->scale * c->width, c->height * c->scale, SDL_WINDOW_RESIZABLE);
     if (!orvex.video.window) return -1;
-    orvex.video.renderer = SDL_CreateRenderer(orvex.video.window, -1, SDL_RENDERER_ACCELERATED);
+    orvex.video.renderer = orvex_create_renderer(&orvex.video.window);
     if (!orvex.video.renderer) return -1;
     if (c->logical_size)
         return SDL_RenderSetLogicalSize(orvex.video.renderer, c->width, c->height) < 0 ? -1 : 0;

@@ -67,7 +67,7 @@ int32_t letterbox_to_logical(int32_t v, int32_t offset, float scale) {
     return to_int32(static_cast<float>(moved) / scale);
 }
 
-static int32_t letterbox_into_window(void) {
+int32_t letterbox_into_window(void) {
     SDL_Renderer* r = orvex.video.renderer;
     if (SDL_SetRenderTarget(r, nullptr) < 0 || SDL_SetRenderDrawColor(r, 0, 0, 0, 255) < 0 ||
         SDL_RenderClear(r) < 0) {

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The real game binary from the outside: its window on a private X server, its exit status
-# when asked to stop, and its failure without any display.
-# Usage: window_e2e.sh CASE BINARY, CASE one of window, sigterm, no-display.
+# when asked to stop, its failure without any display, and its renderer without a GPU.
+# Usage: window_e2e.sh CASE BINARY, CASE one of window, sigterm, no-display, renderer.
 set -uo pipefail
 source "$(dirname "$0")/lib.sh"
 
@@ -57,9 +57,33 @@ no_display_fails() {
   echo "stderr: $err"
 }
 
+# Xvfb has no DRI, so OpenGL there is a CPU rasteriser: the game draws with SDL's software
+# renderer and never loads a GL driver. SDL_RENDER_DRIVER=opengl still gets OpenGL.
+gl_driver_loaded() {
+  grep -qE 'libGLX_mesa|libEGL_mesa|_dri\.so|libgallium|libLLVM' "/proc/$E2E_APP_PID/maps"
+}
+
+software_renderer_without_gpu() {
+  start_xvfb || return 1
+  start_app env -u SDL_RENDER_DRIVER "$binary"
+  wait_for_window Quillow 15 >/dev/null || { app_stderr >&2; return 1; }
+  sleep 1
+  app_running || { echo "e2e: program ended on its own" >&2; app_stderr >&2; return 1; }
+  if gl_driver_loaded; then
+    echo "e2e: a GL driver was loaded on a display without a GPU" >&2
+    return 1
+  fi
+  stop_app
+  SDL_RENDER_DRIVER=opengl start_app "$binary"
+  wait_for_window Quillow 15 >/dev/null || { app_stderr >&2; return 1; }
+  sleep 1
+  gl_driver_loaded || { echo "e2e: SDL_RENDER_DRIVER=opengl loaded no GL driver" >&2; return 1; }
+}
+
 case "$case_name" in
   window) window_appears ;;
   sigterm) sigterm_ends_cleanly ;;
   no-display) no_display_fails ;;
+  renderer) software_renderer_without_gpu ;;
   *) echo "window_e2e.sh: unknown case \"$case_name\"" >&2; exit 2 ;;
 esac

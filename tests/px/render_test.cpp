@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "engine_state.hpp"
 #include "orvex.hpp"
 #include "px_fixture.hpp"
 
@@ -118,4 +119,61 @@ TEST(RenderWithoutEngine, InitFailsWithoutARendererAndChangesNothing) {
     EXPECT_FALSE(testing::internal::GetCapturedStderr().empty());
     EXPECT_EQ(px_texture, nullptr);
     EXPECT_EQ(px_rng_state, 3u);
+}
+
+//------------------------------------------------------------------------------------------
+// The same picture on every renderer
+//------------------------------------------------------------------------------------------
+// The window as two frames left it before their present, on the renderer `driver`, at window
+// scale `scale`: the canvas dithered into the target texture and letterboxed. (The windows
+// keep their first size: the offscreen driver's OpenGL surface does not follow a resize.)
+static std::vector<std::vector<uint32_t>> window_frames(const char* driver, int32_t scale) {
+    std::vector<std::vector<uint32_t>> frames;
+    SDL_SetHintWithPriority(SDL_HINT_RENDER_DRIVER, driver, SDL_HINT_OVERRIDE);
+    const ORVEX_Config config = {.width = PX_WIDTH,
+                                 .height = PX_HEIGHT,
+                                 .scale = scale,
+                                 .pixel_perfect = 1,
+                                 .show_cursor = 1,
+                                 .title = "px test"};
+    if (ORVEX_Init(&config) != 0 || px_init() != 0) {
+        ADD_FAILURE() << driver << ": " << SDL_GetError();
+        ORVEX_Quit();
+        return frames;
+    }
+    SDL_RendererInfo info;
+    SDL_GetRendererInfo(ORVEX_GetRenderer(), &info);
+    EXPECT_STREQ(info.name, driver);
+    px_rng_state = 77;
+    for (int32_t frame = 0; frame < 2; frame++) {
+        std::vector<uint32_t> window(static_cast<size_t>(PX_PIXELS) * scale * scale);
+        EXPECT_EQ(ORVEX_DrawBegin(), 0);
+        EXPECT_EQ(px_render(), 0);
+        EXPECT_EQ(letterbox_into_window(), 0);
+        EXPECT_EQ(SDL_RenderReadPixels(ORVEX_GetRenderer(), nullptr, SDL_PIXELFORMAT_RGB888,
+                                       window.data(), PX_WIDTH * scale * 4),
+                  0)
+            << SDL_GetError();
+        EXPECT_EQ(ORVEX_DrawEnd(), 0);
+        for (uint32_t& p : window) p &= 0xFFFFFFu;
+        frames.push_back(std::move(window));
+    }
+    px_deinit();
+    ORVEX_Quit();
+    return frames;
+}
+
+TEST_F(Canvas, SoftwareAndOpenGlRenderersShowTheSameWindow) {
+    for (uint8_t& p : px_pixels) p = static_cast<uint8_t>(uniform(0, 255));
+    px_palette[0] = {10, 20, 30, 0, 0, 0};
+    px_palette[254] = {250, 240, 230, 0, 0, 0};
+    for (int32_t scale : {1, 2}) {
+        const auto software = window_frames("software", scale);
+        const auto opengl = window_frames("opengl", scale);
+        ASSERT_EQ(software.size(), 2u);
+        ASSERT_EQ(opengl.size(), 2u);
+        EXPECT_TRUE(software[0] == opengl[0]) << "scale " << scale;
+        EXPECT_TRUE(software[1] == opengl[1]) << "scale " << scale;
+        EXPECT_FALSE(software[0] == software[1]) << "the dither moves from frame to frame";
+    }
 }

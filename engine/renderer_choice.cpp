@@ -1,0 +1,161 @@
+// Which renderer the engine draws with. Where a GPU draws, SDL's first accelerated renderer
+// is the right one. Where that "accelerated" renderer is OpenGL rasterised on the CPU (Mesa's
+// llvmpipe or softpipe, SwiftShader, Windows' GDI fallback), SDL's software renderer draws
+// the same frames for a fraction of the time and memory, and starts sooner, since it needs no
+// GL context, shader compiler or texture uploads. The SDL_RENDER_DRIVER hint, when set, still
+// decides alone.
+//
+// Telling a CPU rasteriser from a GPU: the authoritative answer is the GL_RENDERER string of
+// a live context, but creating that context is exactly the cost to avoid (half of start-up,
+// most of the memory). So a cheap check comes first. On X11, Mesa reaches a GPU only through
+// the X server's DRI3 or DRI2 extension, and NVIDIA's driver through its own NV-GLX; a server
+// that offers none of them (Xvfb, VNC and RDP servers, forwarded displays) leaves Mesa its
+// software rasteriser, unless the machine routes that path to a GPU anyway (WSL's /dev/dxg,
+// or GALLIUM_DRIVER naming a hardware driver). Only where the cheap check cannot decide is
+// the accelerated renderer created and its GL_RENDERER read; if that names a CPU rasteriser,
+// the renderer and its window are replaced.
+//
+// Index: Names / Cheap check / Probe / Software renderer / Choice
+#include <SDL.h>
+#include <SDL_syswm.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#if defined(SDL_VIDEO_DRIVER_X11)
+#include <unistd.h>
+#endif
+
+#include "engine_state.hpp"
+
+//------------------------------------------------------------------------------------------
+// Names
+//------------------------------------------------------------------------------------------
+// Substrings of GL_RENDERER by which CPU rasterisers name themselves, also when seen through
+// a layer such as zink or GL-on-D3D12.
+static const char* const cpu_rasterisers[] = {
+    "llvmpipe", "softpipe", "lavapipe",  // Mesa's gallium rasterisers
+    "swrast", "software rasterizer",     // Mesa's classic one
+    "swiftshader",                       // Google's
+    "gdi generic",                       // Windows' OpenGL 1.1
+    "microsoft basic render",            // Windows' WARP
+};
+
+bool renderer_name_is_cpu(const char* gl_renderer) {
+    if (!gl_renderer) return false;
+    for (const char* needle : cpu_rasterisers)
+        if (SDL_strcasestr(gl_renderer, needle)) return true;
+    return false;
+}
+
+//------------------------------------------------------------------------------------------
+// Cheap check
+//------------------------------------------------------------------------------------------
+// GALLIUM_DRIVER picks Mesa's driver for the software window path; only unset or a CPU
+// rasteriser keeps that path on the CPU.
+static bool gallium_driver_is_cpu(void) {
+    const char* d = getenv("GALLIUM_DRIVER");
+    return !d || !*d || renderer_name_is_cpu(d);
+}
+
+#if defined(SDL_VIDEO_DRIVER_X11)
+using QueryExtensionFn = int (*)(Display*, const char*, int*, int*, int*);
+
+// Whether the window's X server offers any of the extensions through which a GL driver
+// reaches a GPU. libX11 is already loaded by SDL's X11 driver; it is looked up, not linked.
+static bool x11_offers_gpu_path(Display* display) {
+    void* x11 = SDL_LoadObject("libX11.so.6");
+    if (!x11) return true;  // cannot tell: assume a GPU
+    auto query = reinterpret_cast<QueryExtensionFn>(SDL_LoadFunction(x11, "XQueryExtension"));
+    static const char* const gpu_paths[] = {"DRI3", "DRI2", "NV-GLX"};
+    bool offered = !query;
+    for (const char* name : gpu_paths) {
+        int opcode = 0, event = 0, error = 0;
+        if (query && query(display, name, &opcode, &event, &error)) offered = true;
+    }
+    SDL_UnloadObject(x11);
+    return offered;
+}
+#endif
+
+// True when the accelerated renderer is known to be a CPU rasteriser without creating it.
+static bool known_cpu_only(SDL_Window* window) {
+#if defined(SDL_VIDEO_DRIVER_X11)
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
+    if (access("/dev/dxg", F_OK) == 0 || !gallium_driver_is_cpu()) return false;
+    return !x11_offers_gpu_path(info.info.x11.display);
+#else
+    (void)window;
+    return false;
+#endif
+}
+
+//------------------------------------------------------------------------------------------
+// Probe
+//------------------------------------------------------------------------------------------
+// Reads GL_RENDERER of an OpenGL or OpenGL ES renderer (whose context SDL has made current);
+// other renderers (Direct3D, Metal) are taken to be what they claim.
+static bool renderer_is_cpu(SDL_Renderer* renderer) {
+    SDL_RendererInfo info;
+    if (SDL_GetRendererInfo(renderer, &info) != 0 || strncmp(info.name, "opengl", 6) != 0)
+        return false;
+    using GetStringFn = const unsigned char* (*)(unsigned int);
+    auto get_string = reinterpret_cast<GetStringFn>(SDL_GL_GetProcAddress("glGetString"));
+    constexpr unsigned int kGlRenderer = 0x1F01;
+    return get_string && renderer_name_is_cpu(reinterpret_cast<const char*>(get_string(kGlRenderer)));
+}
+
+// A window like `old` but never touched by OpenGL, so that the GL driver is unloaded with
+// the old one. Null (with SDL's error set) if it cannot be made; `old` is gone either way.
+static SDL_Window* replace_window(SDL_Window* old) {
+    char* title = SDL_strdup(SDL_GetWindowTitle(old));
+    int w = 0, h = 0;
+    SDL_GetWindowSize(old, &w, &h);
+    const uint32_t keep = SDL_WINDOW_RESIZABLE | SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN;
+    const uint32_t flags = SDL_GetWindowFlags(old) & keep;
+    SDL_DestroyWindow(old);
+    SDL_Window* fresh = SDL_CreateWindow(title ? title : "", SDL_WINDOWPOS_UNDEFINED,
+                                         SDL_WINDOWPOS_UNDEFINED, w, h, flags);
+    SDL_free(title);
+    return fresh;
+}
+
+//------------------------------------------------------------------------------------------
+// Software renderer
+//------------------------------------------------------------------------------------------
+// The software renderer draws into the window's framebuffer. Unless told otherwise, SDL backs
+// that framebuffer with an accelerated renderer of its own, which would bring the GL context
+// back; at default priority, so that SDL_FRAMEBUFFER_ACCELERATION in the environment wins.
+static void plain_framebuffer(void) {
+    SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
+}
+
+static SDL_Renderer* create_software(SDL_Window* window) {
+    plain_framebuffer();
+    for (int i = 0; i < SDL_GetNumRenderDrivers(); i++) {
+        SDL_RendererInfo info;
+        if (SDL_GetRenderDriverInfo(i, &info) == 0 && strcmp(info.name, "software") == 0)
+            return SDL_CreateRenderer(window, i, SDL_RENDERER_SOFTWARE);
+    }
+    SDL_SetError("SDL has no software renderer");
+    return nullptr;
+}
+
+//------------------------------------------------------------------------------------------
+// Choice
+//------------------------------------------------------------------------------------------
+SDL_Renderer* orvex_create_renderer(SDL_Window** window) {
+    const char* forced = SDL_GetHint(SDL_HINT_RENDER_DRIVER);
+    if (forced && *forced) {
+        if (SDL_strcasecmp(forced, "software") == 0) plain_framebuffer();
+        return SDL_CreateRenderer(*window, -1, SDL_RENDERER_ACCELERATED);
+    }
+    if (known_cpu_only(*window)) return create_software(*window);
+    SDL_Renderer* renderer = SDL_CreateRenderer(*window, -1, SDL_RENDERER_ACCELERATED);
+    if (!renderer || !renderer_is_cpu(renderer)) return renderer;
+    SDL_DestroyRenderer(renderer);
+    *window = replace_window(*window);
+    return *window ? create_software(*window) : nullptr;
+}
