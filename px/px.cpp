@@ -54,8 +54,11 @@ static void report_sdl(void) { fprintf(stderr, "%s\n", SDL_GetError()); }
 int32_t px_init(void) {
     SDL_Texture* texture = SDL_CreateTexture(ORVEX_GetRenderer(), SDL_PIXELFORMAT_ARGB8888,
                                              SDL_TEXTUREACCESS_STREAMING, PX_WIDTH, PX_HEIGHT);
-    if (texture == nullptr) {
+    // Every texel the dither writes is opaque, so blending would only spend a per-pixel test
+    // (SDL's software renderer really blends) on a result a plain copy gives as well.
+    if (texture == nullptr || SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_NONE) != 0) {
         report_sdl();
+        if (texture) SDL_DestroyTexture(texture);
         return -1;
     }
     px_deinit();  // a second px_init replaces the texture rather than leaking it
