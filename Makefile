@@ -29,12 +29,22 @@ test-asan: deps-test
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
 		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j$(JOBS) -LE e2e
 
-# Benchmarks (Release build), headless like the tests.
+# Benchmarks (Release build), headless like the tests; those named *_xvfb need a real X
+# server and get a private Xvfb. Then the game itself: start-up to its first presented frame
+# and peak memory of a play-through, on the renderer it picks and on forced OpenGL.
 bench: deps-test
 	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DQUILLOW_BENCH=ON $(CMAKE_FLAGS)
 	cmake --build $(BENCH_BUILD) -j$(JOBS)
 	@for b in $(BENCH_BUILD)/bench/*/bench_*; do [ -x "$$b" ] || continue; echo "== $$b"; \
-		SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy "$$b" || exit 1; done
+		case "$$b" in \
+		*_xvfb) SDL_AUDIODRIVER=dummy xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
+			env -u SDL_VIDEODRIVER "$$b" || exit 1 ;; \
+		*) SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy "$$b" || exit 1 ;; \
+		esac; done
+	@echo "== the game, renderer picked by the engine"; \
+		env -u SDL_RENDER_DRIVER bash bench/game/measure_run.sh $(BENCH_BUILD)/quillow
+	@echo "== the game, SDL_RENDER_DRIVER=opengl"; \
+		SDL_RENDER_DRIVER=opengl bash bench/game/measure_run.sh $(BENCH_BUILD)/quillow
 
 # Debian packages from the built tree into $(BUILD)/: quillow_*.deb for players,
 # liborvex-dev_*.deb for game makers (packaging/debian.cmake).
