@@ -34,11 +34,14 @@
 // Substrings of GL_RENDERER by which CPU rasterisers name themselves, also when seen through
 // a layer such as zink or GL-on-D3D12.
 static const char* const cpu_rasterisers[] = {
-    "llvmpipe", "softpipe", "lavapipe",  // Mesa's gallium rasterisers
-    "swrast", "software rasterizer",     // Mesa's classic one
-    "swiftshader",                       // Google's
-    "gdi generic",                       // Windows' OpenGL 1.1
-    "microsoft basic render",            // Windows' WARP
+    "llvmpipe",                // Mesa's gallium rasterisers
+    "softpipe",                //
+    "lavapipe",                //
+    "swrast",                  // Mesa's classic one
+    "software rasterizer",     //
+    "swiftshader",             // Google's
+    "gdi generic",             // Windows' OpenGL 1.1
+    "microsoft basic render",  // Windows' WARP
 };
 
 bool renderer_name_is_cpu(const char* gl_renderer) {
@@ -104,7 +107,8 @@ static bool renderer_is_cpu(SDL_Renderer* renderer) {
     using GetStringFn = const unsigned char* (*)(unsigned int);
     auto get_string = reinterpret_cast<GetStringFn>(SDL_GL_GetProcAddress("glGetString"));
     constexpr unsigned int kGlRenderer = 0x1F01;
-    return get_string && renderer_name_is_cpu(reinterpret_cast<const char*>(get_string(kGlRenderer)));
+    return get_string &&
+           renderer_name_is_cpu(reinterpret_cast<const char*>(get_string(kGlRenderer)));
 }
 
 // A window like `old` but never touched by OpenGL, so that the GL driver is unloaded with

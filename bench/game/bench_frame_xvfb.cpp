@@ -68,11 +68,17 @@ static void presented_frames(benchmark::State& state, const char* driver) {
 }
 
 static void BM_PresentedFrame_Picked(benchmark::State& state) { presented_frames(state, nullptr); }
-static void BM_PresentedFrame_OpenGL(benchmark::State& state) {
-    presented_frames(state, "opengl");
-}
-BENCHMARK(BM_PresentedFrame_Picked)->Unit(benchmark::kMicrosecond)->MinTime(2.0)->MeasureProcessCPUTime()->UseRealTime();
-BENCHMARK(BM_PresentedFrame_OpenGL)->Unit(benchmark::kMicrosecond)->MinTime(2.0)->MeasureProcessCPUTime()->UseRealTime();
+static void BM_PresentedFrame_OpenGL(benchmark::State& state) { presented_frames(state, "opengl"); }
+BENCHMARK(BM_PresentedFrame_Picked)
+    ->Unit(benchmark::kMicrosecond)
+    ->MinTime(2.0)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
+BENCHMARK(BM_PresentedFrame_OpenGL)
+    ->Unit(benchmark::kMicrosecond)
+    ->MinTime(2.0)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
 
 int main(int argc, char** argv) {
     input_new_action("move");
