@@ -34,14 +34,14 @@
 // Substrings of GL_RENDERER by which CPU rasterisers name themselves, also when seen through
 // a layer such as zink or GL-on-D3D12.
 static const char* const cpu_rasterisers[] = {
-    "llvmpipe",                // Mesa's gallium rasterisers
-    "softpipe",                //
-    "lavapipe",                //
-    "swrast",                  // Mesa's classic one
-    "software rasterizer",     //
+    "llvmpipe",                // Mesa's gallium rasteriser on LLVM
+    "softpipe",                // Mesa's gallium reference rasteriser
+    "lavapipe",                // Mesa's Vulkan rasteriser, seen through zink
+    "swrast",                  // Mesa's classic rasteriser, by its driver's name
+    "software rasterizer",     // the same, by its GL_RENDERER
     "swiftshader",             // Google's
     "gdi generic",             // Windows' OpenGL 1.1
-    "microsoft basic render",  // Windows' WARP
+    "microsoft basic render",  // Windows' WARP, seen through GL-on-D3D12
 };
 
 bool renderer_name_is_cpu(const char* gl_renderer) {
