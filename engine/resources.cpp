@@ -1,7 +1,8 @@
 // The resource registry: one growable table of entries, each an image texture, a sound chunk
 // or a private copy of raw bytes, addressed by its 1-based position (the ResourceId).
 // Entries that came from files remember the path and the file's time and size; the change
-// scan at the start of every engine turn reloads an entry in place when those change.
+// scan at the start of every engine turn reloads an entry in place when those change, and
+// looks only at the files that the watcher (file_watch.hpp) says may have changed.
 #include <SDL.h>
 #include <SDL_mixer.h>
 #include <strings.h>
@@ -14,6 +15,7 @@
 #include <cstring>
 
 #include "engine_state.hpp"
+#include "file_watch.hpp"
 #include "resources_internal.hpp"
 
 //------------------------------------------------------------------------------------------
@@ -257,6 +259,7 @@ void release_resources(void) {
     free(orvex.registry.table);
     orvex.registry.table = nullptr;
     index_drop();
+    file_watch_release();
     orvex.registry.count = 0;
     orvex.registry.capacity = 0;
 }
@@ -345,6 +348,7 @@ ResourceId ORVEX_LoadResourceTyped(ResourceType type, const char* path) {
         return id;
     }
     index_add(id);
+    file_watch_add(id, entry->path);
     return id;
 }
 
@@ -414,8 +418,16 @@ static void scan_entry(uint64_t index) {
     entry->file_size = size;
 }
 
+// Only the entries whose files may have changed since the last turn are examined, which the
+// watcher answers (file_watch.hpp): all of them where it cannot tell.
 void ORVEX_HotReload(void) {
-    for (uint64_t i = 0; i < orvex.registry.count; ++i) scan_entry(i);
+    const ResourceId* due = nullptr;
+    const uint32_t n = file_watch_due(&due);
+    if (!due) {
+        for (uint64_t i = 0; i < orvex.registry.count; ++i) scan_entry(i);
+        return;
+    }
+    for (uint32_t k = 0; k < n; ++k) scan_entry(due[k] - 1);
 }
 
 //------------------------------------------------------------------------------------------
