@@ -149,7 +149,10 @@ ResourceId ORVEX_LoadResourceTyped(ResourceType type, const char* path);
 ResourceId ORVEX_LoadResourceFromMemory(ResourceType type, const void* bytes, uint32_t size);
 // Re-reads the entry's file; a failure leaves the old payload in place.
 int32_t ORVEX_ReloadResource(ResourceId id);
-void ORVEX_HotReload(void);  // reload every entry whose file changed
+// Reloads every entry whose file changed; ORVEX_Cycle calls it at the start of each turn. On
+// Linux inotify tells which files may have changed, so a turn without change costs the same
+// whatever the number of entries; other files are compared with their file every turn.
+void ORVEX_HotReload(void);
 // Accessors: an id of 0 or above the count is reported on stderr and answers null,
 // ORVEX_RESOURCE_INVALID or 0 (the image sizes also answer 0 for an entry that is no image).
 // Entry and payload addresses are valid until the next registration.
