@@ -52,10 +52,10 @@ struct Folder {
 };
 
 static struct {
-    int fd = -1;           // the inotify instance; -1 before the first entry
-    bool no_inotify;       // the instance could not be created: everything is unwatched
-    bool all_due;          // a table could not grow: every entry is examined every turn
-    bool reported;         // the first failure to watch has been reported
+    int fd = -1;      // the inotify instance; -1 before the first entry
+    bool no_inotify;  // the instance could not be created: everything is unwatched
+    bool all_due;     // a table could not grow: every entry is examined every turn
+    bool reported;    // the first failure to watch has been reported
     uint32_t folder_limit = UINT32_MAX;
     WatchedEntry* entries;  // by id - 1
     uint32_t nb_entries, capacity;
@@ -96,7 +96,8 @@ static void report_once(const char* what) {
 }
 
 // Grows one array to `n` elements; false (array unchanged) when memory runs out.
-template <typename T> static bool grow(T** array, uint32_t n) {
+template <typename T>
+static bool grow(T** array, uint32_t n) {
     void* p = realloc(*array, size_t(n) * sizeof(T));
     if (!p) return false;
     *array = static_cast<T*>(p);

@@ -2,8 +2,8 @@
 // is the right one. Where that "accelerated" renderer is OpenGL rasterised on the CPU (Mesa's
 // llvmpipe or softpipe, SwiftShader, Windows' GDI fallback), SDL's software renderer draws
 // the same frames for a fraction of the time and memory, and starts sooner, since it needs no
-// GL context, shader compiler or texture uploads. The SDL_RENDER_DRIVER hint, when set, still
-// decides alone.
+// GL context, shader compiler or texture uploads; so it does where no accelerated renderer
+// can be made at all. The SDL_RENDER_DRIVER hint, when set, still decides alone.
 //
 // Telling a CPU rasteriser from a GPU: the authoritative answer is the GL_RENDERER string of
 // a live context, but creating that context is exactly the cost to avoid (half of start-up,
@@ -147,6 +147,17 @@ static SDL_Renderer* create_software(SDL_Window* window) {
     return nullptr;
 }
 
+// Where no accelerated renderer can be made at all (no OpenGL installed, a video driver
+// without one), the software renderer still draws; if it cannot either, the accelerated
+// renderer's error is the one reported.
+static SDL_Renderer* software_instead(SDL_Window* window) {
+    char accelerated_error[256];
+    SDL_strlcpy(accelerated_error, SDL_GetError(), sizeof accelerated_error);
+    SDL_Renderer* renderer = create_software(window);
+    if (!renderer) SDL_SetError("%s", accelerated_error);
+    return renderer;
+}
+
 //------------------------------------------------------------------------------------------
 // Choice
 //------------------------------------------------------------------------------------------
@@ -158,7 +169,8 @@ SDL_Renderer* orvex_create_renderer(SDL_Window** window) {
     }
     if (known_cpu_only(*window)) return create_software(*window);
     SDL_Renderer* renderer = SDL_CreateRenderer(*window, -1, SDL_RENDERER_ACCELERATED);
-    if (!renderer || !renderer_is_cpu(renderer)) return renderer;
+    if (!renderer) return software_instead(*window);
+    if (!renderer_is_cpu(renderer)) return renderer;
     SDL_DestroyRenderer(renderer);
     *window = replace_window(*window);
     return *window ? create_software(*window) : nullptr;

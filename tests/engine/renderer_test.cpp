@@ -118,3 +118,16 @@ TEST_F(RendererChoice, SdlRenderDriverForcesEitherChoice) {
         ORVEX_Quit();
     }
 }
+
+// SDL's dummy video driver has no accelerated renderer at all: the software one still draws.
+TEST_F(RendererChoice, WithoutAnyAcceleratedRendererTheSoftwareOneDraws) {
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    force_driver("");
+    const int32_t started = ORVEX_Init(&config);
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    ASSERT_EQ(started, 0);
+    EXPECT_EQ(renderer_name(), "software");
+    ASSERT_EQ(ORVEX_DrawBegin(), 0);
+    EXPECT_EQ(ORVEX_DrawEnd(), 0);
+    EXPECT_EQ(ORVEX_GetFrameCount(), 1u);
+}

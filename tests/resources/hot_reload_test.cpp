@@ -84,7 +84,9 @@ Save create(std::string s) {
 
 // New times, same contents.
 Save touch() {
-    return [](const std::string& path) { ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), nullptr, 0), 0); };
+    return [](const std::string& path) {
+        ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), nullptr, 0), 0);
+    };
 }
 
 // Opened for writing and closed again without a byte written: nothing changes.
@@ -201,7 +203,7 @@ TEST_F(HotReload, EveryWayOfSavingReloadsOnTheTurnAfterIt) {
 // missing file (reported; the old contents stay), the file back again.
 TEST_F(HotReload, TurnsInTheMiddleOfASaveSeeWhatTheScanSees) {
     const std::vector<Save> saves = {
-        truncate_only(), append("after truncation"), delete_file(),  create("back"),
+        truncate_only(),  append("after truncation"),   delete_file(),    create("back"),
         create("edited"), write_then_rename("renamed"), open_and_close(),
     };
     const std::vector<Turn> watched = play(saves, true);
@@ -209,8 +211,8 @@ TEST_F(HotReload, TurnsInTheMiddleOfASaveSeeWhatTheScanSees) {
     ASSERT_EQ(watched.size(), 8u);
     EXPECT_EQ(watched[1], (Turn{"", true, ""}));
     EXPECT_EQ(watched[2], (Turn{"after truncation", true, ""}));
-    EXPECT_EQ(watched[3], (Turn{"after truncation", false,
-                                "<dir>/level.txt: No such file or directory\n"}));
+    EXPECT_EQ(watched[3],
+              (Turn{"after truncation", false, "<dir>/level.txt: No such file or directory\n"}));
     EXPECT_EQ(watched[5], (Turn{"edited", true, ""}));
     EXPECT_EQ(watched[6], (Turn{"renamed", true, ""}));
     EXPECT_EQ(watched[7], (Turn{"renamed", false, ""}));
@@ -285,7 +287,7 @@ TEST_F(HotReload, LinkedFilesAreScannedEveryTurn) {
     ORVEX_Cycle();
     std::this_thread::sleep_for(std::chrono::milliseconds(12));
     write_file(dir / "art/hero.txt", Bytes{'2', '2'});  // through the link's target
-    append("p")(dir / "art/map.txt");                    // through the other hard link
+    append("p")(dir / "art/map.txt");                   // through the other hard link
     ORVEX_Cycle();
     EXPECT_EQ(ORVEX_GetResourceData(hero)->raw.size, 2);
     EXPECT_EQ(ORVEX_GetResourceData(map)->raw.size, 2);
