@@ -20,6 +20,7 @@
 #include <SDL_syswm.h>
 
 #include <cstdlib>
+#include <initializer_list>
 #include <cstring>
 
 #if defined(SDL_VIDEO_DRIVER_X11)
@@ -62,20 +63,25 @@ static bool gallium_driver_is_cpu(void) {
 }
 
 #if defined(SDL_VIDEO_DRIVER_X11)
-using QueryExtensionFn = int (*)(Display*, const char*, int*, int*, int*);
+using ListExtensionsFn = char** (*)(Display*, int*);
+using FreeExtensionListFn = int (*)(char**);
 
 // Whether the window's X server offers any of the extensions through which a GL driver
-// reaches a GPU. libX11 is already loaded by SDL's X11 driver; it is looked up, not linked.
+// reaches a GPU: one request for the server's whole list. libX11 is already loaded by SDL's
+// X11 driver; it is looked up, not linked.
 static bool x11_offers_gpu_path(Display* display) {
     void* x11 = SDL_LoadObject("libX11.so.6");
     if (!x11) return true;  // cannot tell: assume a GPU
-    auto query = reinterpret_cast<QueryExtensionFn>(SDL_LoadFunction(x11, "XQueryExtension"));
-    static const char* const gpu_paths[] = {"DRI3", "DRI2", "NV-GLX"};
-    bool offered = !query;
-    for (const char* name : gpu_paths) {
-        int opcode = 0, event = 0, error = 0;
-        if (query && query(display, name, &opcode, &event, &error)) offered = true;
-    }
+    auto list = reinterpret_cast<ListExtensionsFn>(SDL_LoadFunction(x11, "XListExtensions"));
+    auto free_list =
+        reinterpret_cast<FreeExtensionListFn>(SDL_LoadFunction(x11, "XFreeExtensionList"));
+    int count = 0;
+    char** names = list && free_list ? list(display, &count) : nullptr;
+    bool offered = !names;
+    for (int i = 0; i < count && names; i++)
+        for (const char* gpu_path : {"DRI3", "DRI2", "NV-GLX"})
+            if (strcmp(names[i], gpu_path) == 0) offered = true;
+    if (names) free_list(names);
     SDL_UnloadObject(x11);
     return offered;
 }
