@@ -427,7 +427,8 @@ void ORVEX_HotReload(void) {
         for (uint64_t i = 0; i < orvex.registry.count; ++i) scan_entry(i);
         return;
     }
-    for (uint32_t k = 0; k < n; ++k) scan_entry(due[k] - 1);
+    for (uint32_t k = 0; k < n; ++k)
+        if (due[k] >= 1 && due[k] <= orvex.registry.count) scan_entry(due[k] - 1);
 }
 
 //------------------------------------------------------------------------------------------
