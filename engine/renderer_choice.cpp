@@ -142,15 +142,18 @@ static void plain_framebuffer(void) {
     SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
 }
 
+// Where the video driver has no framebuffer of its own (Wayland, KMSDRM) this fails, and the
+// hint goes back to SDL's default.
 static SDL_Renderer* create_software(SDL_Window* window) {
     plain_framebuffer();
-    for (int i = 0; i < SDL_GetNumRenderDrivers(); i++) {
+    SDL_Renderer* renderer = nullptr;
+    for (int i = 0; i < SDL_GetNumRenderDrivers() && !renderer; i++) {
         SDL_RendererInfo info;
         if (SDL_GetRenderDriverInfo(i, &info) == 0 && strcmp(info.name, "software") == 0)
-            return SDL_CreateRenderer(window, i, SDL_RENDERER_SOFTWARE);
+            renderer = SDL_CreateRenderer(window, i, SDL_RENDERER_SOFTWARE);
     }
-    SDL_SetError("SDL has no software renderer");
-    return nullptr;
+    if (!renderer) SDL_ResetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION);
+    return renderer;
 }
 
 // Where no accelerated renderer can be made at all (no OpenGL installed, a video driver
@@ -164,20 +167,28 @@ static SDL_Renderer* software_instead(SDL_Window* window) {
     return renderer;
 }
 
+// A video driver without a framebuffer of its own (Wayland, KMSDRM) gives the software
+// renderer none to draw into: there the accelerated renderer stays after all.
+static SDL_Renderer* software_or_accelerated(SDL_Window* window) {
+    SDL_Renderer* renderer = create_software(window);
+    return renderer ? renderer : SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED);
+}
+
 //------------------------------------------------------------------------------------------
 // Choice
 //------------------------------------------------------------------------------------------
 SDL_Renderer* orvex_create_renderer(SDL_Window** window) {
     const char* forced = SDL_GetHint(SDL_HINT_RENDER_DRIVER);
     if (forced && *forced) {
-        if (SDL_strcasecmp(forced, "software") == 0) plain_framebuffer();
-        return SDL_CreateRenderer(*window, -1, SDL_RENDERER_ACCELERATED);
+        SDL_Renderer* renderer = nullptr;
+        if (SDL_strcasecmp(forced, "software") == 0) renderer = create_software(*window);
+        return renderer ? renderer : SDL_CreateRenderer(*window, -1, SDL_RENDERER_ACCELERATED);
     }
-    if (known_cpu_only(*window)) return create_software(*window);
+    if (known_cpu_only(*window)) return software_or_accelerated(*window);
     SDL_Renderer* renderer = SDL_CreateRenderer(*window, -1, SDL_RENDERER_ACCELERATED);
     if (!renderer) return software_instead(*window);
     if (!renderer_is_cpu(renderer)) return renderer;
     SDL_DestroyRenderer(renderer);
     *window = replace_window(*window);
-    return *window ? create_software(*window) : nullptr;
+    return *window ? software_or_accelerated(*window) : nullptr;
 }
