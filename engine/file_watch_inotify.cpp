@@ -68,6 +68,8 @@ static struct {
     uint32_t nb_name_slots;
     Folder* folders;
     uint32_t nb_folders, folder_capacity;
+    char* last_dir;  // the folder of the last watched registration, and its index
+    int32_t last_folder;
     uint32_t* folder_slots;  // folder index + 1 by hash of wd; 0 = free
     uint32_t nb_folder_slots;
 } watch;
@@ -221,6 +223,27 @@ static int32_t watch_folder(const char* dir) {
     return int32_t(watch.nb_folders++);
 }
 
+// The watched folder `dir` (taken over), remembering it: files of one folder are mostly
+// registered one after another, and those need no further system call here. Should the
+// folder have been swapped meanwhile, its moved-away watch reports that at the next turn.
+static int32_t folder_of(char* dir) {
+    const int32_t last = watch.last_folder;
+    if (watch.last_dir && strcmp(dir, watch.last_dir) == 0 && !watch.folders[last].lost) {
+        free(dir);
+        return last;
+    }
+    free(watch.last_dir);
+    watch.last_dir = nullptr;
+    const int32_t folder = watch_folder(dir);
+    if (folder == kUnwatched) {
+        free(dir);
+        return kUnwatched;
+    }
+    watch.last_dir = dir;
+    watch.last_folder = folder;
+    return folder;
+}
+
 //------------------------------------------------------------------------------------------
 // Registration
 //------------------------------------------------------------------------------------------
@@ -248,8 +271,7 @@ static bool watch_entry(WatchedEntry* e, const char* path) {
     const char* name = slash ? slash + 1 : path;
     char* dir = slash ? strndup(path, slash == path ? 1 : size_t(slash - path)) : strdup(".");
     if (!dir) return false;
-    e->folder = watch_folder(dir);
-    free(dir);
+    e->folder = folder_of(dir);
     if (e->folder == kUnwatched) return false;
     e->name = strdup(name);
     if (!e->name || !reserve_name()) {
@@ -400,6 +422,7 @@ void file_watch_release(void) {
     free(watch.name_slots);
     free(watch.folders);
     free(watch.folder_slots);
+    free(watch.last_dir);
     const uint32_t limit = watch.folder_limit;
     watch = {};
     watch.folder_limit = limit;
