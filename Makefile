@@ -42,9 +42,9 @@ bench: deps-test
 		*) SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy "$$b" || exit 1 ;; \
 		esac; done
 	@echo "== the game, renderer picked by the engine"; \
-		env -u SDL_RENDER_DRIVER bash bench/game/measure_run.sh $(BENCH_BUILD)/quillow
+		env -u SDL_RENDER_DRIVER bash bench/game/measure_run.sh $(BENCH_BUILD)/quillow 9
 	@echo "== the game, SDL_RENDER_DRIVER=opengl"; \
-		SDL_RENDER_DRIVER=opengl bash bench/game/measure_run.sh $(BENCH_BUILD)/quillow
+		SDL_RENDER_DRIVER=opengl bash bench/game/measure_run.sh $(BENCH_BUILD)/quillow 9
 
 # Debian packages from the built tree into $(BUILD)/: quillow_*.deb for players,
 # liborvex-dev_*.deb for game makers (packaging/debian.cmake).
