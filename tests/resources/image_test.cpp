@@ -181,8 +181,9 @@ TEST_F(Images, ABmpRewrittenAsPngReloadsUnderTheSameIdAndBrokenPngKeepsIt) {
 TEST_F(Images, HeadersDeclaringMoreThanTheFileOrTheRendererCanHoldAreRefused) {
     SDL_RendererInfo info;
     ASSERT_EQ(SDL_GetRendererInfo(orvex.video.renderer, &info), 0);
-    ASSERT_GT(info.max_texture_width, 0);
-    const int64_t max_w = info.max_texture_width;
+    // SDL's software renderer sets no largest texture (0): there the width case is moot.
+    const bool limited = info.max_texture_width > 0;
+    const int64_t max_w = limited ? info.max_texture_width : 1 << 20;
 
     write_png(dir / "ok.png", 4, 4);
     Bytes huge_png = read_file(dir / "ok.png");
@@ -210,6 +211,7 @@ TEST_F(Images, HeadersDeclaringMoreThanTheFileOrTheRendererCanHoldAreRefused) {
         {Bytes{0xFF, 0xD8, 0xFF, 0xDA, 0, 2}, "image data is cut short before its size"},
     };
     for (const Case& c : cases) {
+        if (&c.bytes == &wide_png && !limited) continue;
         const std::string err = stderr_of([&] {
             EXPECT_EQ(ORVEX_LoadResourceFromMemory(ORVEX_RESOURCE_IMAGE, c.bytes.data(),
                                                    uint32_t(c.bytes.size())),
