@@ -76,6 +76,11 @@ void gamepads_on_event(const union SDL_Event& event);
 // replace *window by a fresh one. Null, with SDL's error set, on failure.
 SDL_Renderer* orvex_create_renderer(SDL_Window** window);
 
+// Watches for the display going away under the running program (display_loss.cpp), after
+// which shutdown must not touch video: the window and renderer live on a dead connection.
+void display_loss_watch(void);
+bool display_is_lost(void);
+
 // Whether a GL_RENDERER string names a CPU rasteriser (llvmpipe, softpipe, SwiftShader, ...).
 bool renderer_name_is_cpu(const char* gl_renderer);
 

@@ -145,6 +145,7 @@ int32_t ORVEX_Init(const ORVEX_Config* config) {
     if (orvex.config.scale <= 0) orvex.config.scale = 1;  // SDL would make 0 or less 1x1
     reset_run_state();
     if (SDL_Init(SDL_INIT_VIDEO) < 0) return fail_start();
+    display_loss_watch();
     if (orvex.config.mixer == 2) init_flac();
     const int32_t dir = enter_base_directory();
     if (dir < 0) return fail_start();
@@ -173,7 +174,14 @@ static void close_audio(void) {
     orvex.config.mixer = 0;
 }
 
+// After the display went away, the process is ending (see display_loss.cpp): only the audio
+// device is closed; the window, renderer and the images on it are left to the system, since
+// touching them would wait forever on the dead connection.
 void ORVEX_Quit(void) {
+    if (display_is_lost()) {
+        close_audio();
+        return;
+    }
     release_resources();
     image_decoders_stop();
     gamepads_stop();

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The real game binary from the outside: its window on a private X server, its exit status
 # when asked to stop, its failure without any display, and its renderer without a GPU.
-# Usage: window_e2e.sh CASE BINARY, CASE one of window, sigterm, no-display, renderer.
+# Usage: window_e2e.sh CASE BINARY, CASE one of window, sigterm, no-display, display-lost,
+# renderer.
 set -uo pipefail
 source "$(dirname "$0")/lib.sh"
 
@@ -57,6 +58,20 @@ no_display_fails() {
   echo "stderr: $err"
 }
 
+# The X server goes away under the running game: it says so and ends with status 1 instead
+# of hanging in its exit handlers on the dead connection.
+display_lost_ends() {
+  start_xvfb || return 1
+  start_app "$binary"
+  wait_for_window Quillow 15 >/dev/null || { app_stderr >&2; return 1; }
+  stop_xvfb
+  local status=0
+  wait_app 10 || status=$?
+  expect_eq "exit status after the display went away" "$status" 1 || { app_stderr >&2; return 1; }
+  grep -q "connection to the display was lost" "$E2E_TMP/app.err" ||
+    { echo "e2e: no word of the lost display on stderr" >&2; app_stderr >&2; return 1; }
+}
+
 # Xvfb has no DRI, so OpenGL there is a CPU rasteriser: the game draws with SDL's software
 # renderer and never loads a GL driver. SDL_RENDER_DRIVER=opengl still gets OpenGL.
 gl_driver_loaded() {
@@ -84,6 +99,7 @@ case "$case_name" in
   window) window_appears ;;
   sigterm) sigterm_ends_cleanly ;;
   no-display) no_display_fails ;;
+  display-lost) display_lost_ends ;;
   renderer) software_renderer_without_gpu ;;
   *) echo "window_e2e.sh: unknown case \"$case_name\"" >&2; exit 2 ;;
 esac
