@@ -84,9 +84,12 @@ stop_wm() {
 # Program
 #-------------------------------------------------------------------------------------------
 # start_app BINARY [ARGS...]: runs it on the private display with silent audio; its stderr
-# goes to $E2E_TMP/app.err (see app_stderr), its pid to E2E_APP_PID.
+# goes to $E2E_TMP/app.err (see app_stderr), its pid to E2E_APP_PID. SDL is held to its X11
+# driver, so that a failed connection to the server is an error instead of a quiet fallback
+# to a driver that shows nothing.
 start_app() {
-  SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}" "$@" >"$E2E_TMP/app.out" 2>"$E2E_TMP/app.err" &
+  SDL_VIDEODRIVER="${SDL_VIDEODRIVER:-x11}" SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}" "$@" \
+    >"$E2E_TMP/app.out" 2>"$E2E_TMP/app.err" &
   E2E_APP_PID=$!
 }
 
@@ -143,7 +146,17 @@ wait_for_window() {
     sleep 0.3
   done
   echo "e2e: no window titled \"$title\" within ${timeout}s" >&2
+  describe_screen >&2
   return 1
+}
+
+# describe_screen: what a failed window lookup saw, for the log: whether the server and the
+# program still run, and the top-level windows with their names.
+describe_screen() {
+  kill -0 "$E2E_XVFB_PID" 2>/dev/null && echo "e2e: the X server runs" ||
+    echo "e2e: the X server has ended"
+  app_running && echo "e2e: the program runs" || echo "e2e: the program has ended"
+  xwininfo -root -children 2>&1 | sed -n '1,20s/^/e2e:   /p'
 }
 
 # wait_viewable ID [SECONDS]: waits until the window is mapped on the screen (default 10 s);
