@@ -135,23 +135,35 @@ union ResourcePayload {
     } sound;
 };
 
+// The file fields describe the file as it was last read or scanned; all are 0 for an entry
+// from memory and while the file is missing. The change scan reloads the entry when any of
+// them differs from the file on disk.
 struct ResourceEntry {
     ResourceType type;
     char* path;          // owned copy of the file path; null for entries from memory
-    int64_t mtime;       // seconds; 0 until the first change scan
+    int64_t mtime;       // modification time, seconds
     int64_t mtime_nsec;  // sub-second part and size catch a file saved twice in one second
     int64_t file_size;
+    int64_t ctime;       // status-change time and identity catch contents replaced with the old
+    int64_t ctime_nsec;  // time and size (cp -p, tar x, a link pointed at another file)
+    uint64_t inode;
+    uint64_t device;
     ResourcePayload payload;
 };
 
+// A file is read to its end (also one that reports no size, as under /proc) and its bytes
+// are held once. A path that names no regular file (a directory, FIFO, device or socket)
+// fails at once, with a message that says what it is; it is never opened.
 ResourceId ORVEX_LoadResource(const char* path);  // type from the extension
 ResourceId ORVEX_LoadResourceTyped(ResourceType type, const char* path);
 ResourceId ORVEX_LoadResourceFromMemory(ResourceType type, const void* bytes, uint32_t size);
 // Re-reads the entry's file; a failure leaves the old payload in place.
 int32_t ORVEX_ReloadResource(ResourceId id);
-// Reloads every entry whose file changed; ORVEX_Cycle calls it at the start of each turn. On
-// Linux inotify tells which files may have changed, so a turn without change costs the same
-// whatever the number of entries; other files are compared with their file every turn.
+// Reloads every entry whose file changed since it was loaded or last scanned (also one
+// deleted and created again); each change is tried once, whether or not the reload works.
+// ORVEX_Cycle calls it at the start of each turn. On Linux inotify tells which files may
+// have changed, so a turn without change costs the same whatever the number of entries;
+// other files are compared with their file every turn.
 void ORVEX_HotReload(void);
 // Accessors: an id of 0 or above the count is reported on stderr and answers null,
 // ORVEX_RESOURCE_INVALID or 0 (the image sizes also answer 0 for an entry that is no image).

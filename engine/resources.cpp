@@ -1,12 +1,12 @@
 // The resource registry: one growable table of entries, each an image texture, a sound chunk
 // or a private copy of raw bytes, addressed by its 1-based position (the ResourceId).
-// Entries that came from files remember the path and the file's time and size; the change
-// scan at the start of every engine turn reloads an entry in place when those change, and
-// looks only at the files that the watcher (file_watch.hpp) says may have changed.
+// Entries that came from files remember the path and the file's stamp (times, size,
+// identity) as it was read; the change scan at the start of every engine turn reloads an
+// entry in place when the file's stamp differs, and looks only at the files that the
+// watcher (file_watch.hpp) says may have changed. Files are read through files.hpp.
 #include <SDL.h>
 #include <SDL_mixer.h>
 #include <strings.h>
-#include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdarg>
@@ -16,6 +16,7 @@
 
 #include "engine_state.hpp"
 #include "file_watch.hpp"
+#include "files.hpp"
 #include "resources_internal.hpp"
 
 //------------------------------------------------------------------------------------------
@@ -267,47 +268,60 @@ void release_resources(void) {
 //------------------------------------------------------------------------------------------
 // Files
 //------------------------------------------------------------------------------------------
-// Reads an open file whole into a fresh block; null after reporting. Files of 2 GiB or more
-// are refused rather than cut short.
-static uint8_t* drain(FILE* file, const char* path, int32_t* size) {
-    if (fseeko(file, 0, SEEK_END) != 0) {
-        perror("ORVEX_LoadResourceTyped:drain");
-        return nullptr;
-    }
-    off_t end = ftello(file);
-    if (end > ORVEX_MAX_RESOURCE_BYTES) {
-        orvex_report_line("%s: file of %lld bytes is too large (2 GiB or more)\n", path,
-                          (long long)end);
-        return nullptr;
-    }
-    uint8_t* block = nullptr;
-    if (end >= 0 && fseeko(file, 0, SEEK_SET) == 0) {
-        block = static_cast<uint8_t*>(malloc(end > 0 ? size_t(end) : 1));
-    }
-    if (!block || fread(block, 1, size_t(end), file) != size_t(end)) {
-        free(block);
-        perror("ORVEX_LoadResourceTyped:drain");
-        return nullptr;
-    }
-    *size = int32_t(end);
-    return block;
+static OrvexFileStamp stamp_of(const ResourceEntry* e) {
+    return OrvexFileStamp{.mtime_sec = e->mtime,
+                          .mtime_nsec = e->mtime_nsec,
+                          .ctime_sec = e->ctime,
+                          .ctime_nsec = e->ctime_nsec,
+                          .size = e->file_size,
+                          .inode = e->inode,
+                          .device = e->device};
 }
 
-// The whole contents of the file at `path`; null after reporting.
-static uint8_t* read_file(const char* path, int32_t* size) {
-    FILE* file = fopen(path, "rb");
-    if (!file) {
-        perror(path);
-        return nullptr;
+static void set_stamp(ResourceEntry* e, const OrvexFileStamp& s) {
+    e->mtime = s.mtime_sec;
+    e->mtime_nsec = s.mtime_nsec;
+    e->ctime = s.ctime_sec;
+    e->ctime_nsec = s.ctime_nsec;
+    e->file_size = s.size;
+    e->inode = s.inode;
+    e->device = s.device;
+}
+
+// Decodes a block read from a file into the entry's payload and releases the block; a raw
+// entry keeps the block itself, so that a file's bytes are held once, never copied.
+static int32_t load_block(ResourceEntry* entry, OrvexFileBlock* block) {
+    if (entry->type == ORVEX_RESOURCE_RAW) {
+        entry->payload.raw.data = block->bytes;
+        entry->payload.raw.size = block->size;
+        block->bytes = nullptr;
+        return 0;
     }
-    uint8_t* block = drain(file, path, size);
-    fclose(file);
-    return block;
+    const int32_t result = ORVEX_DirectResourceLoad(entry, block->bytes, int32_t(block->size));
+    free(block->bytes);
+    block->bytes = nullptr;
+    return result;
 }
 
 //------------------------------------------------------------------------------------------
 // Registration
 //------------------------------------------------------------------------------------------
+// The slot after the last entry, cleared and typed, or null when the table cannot grow. It
+// becomes an entry only through commit_slot, so a failed load leaves the count alone and
+// the slot is simply reused.
+static ResourceEntry* next_slot(ResourceType type) {
+    if (!reserve_ressources()) return nullptr;
+    ResourceEntry* entry = &orvex.registry.table[orvex.registry.count];
+    *entry = ResourceEntry{};
+    entry->type = type;
+    return entry;
+}
+
+static ResourceId commit_slot(void) {
+    orvex.registry.count += 1;
+    return ResourceId(orvex.registry.count);
+}
+
 ResourceId ORVEX_LoadResourceFromMemory(ResourceType type, const void* bytes, uint32_t size) {
     if (size > ORVEX_MAX_RESOURCE_BYTES) {
         orvex_report_line(
@@ -318,14 +332,9 @@ ResourceId ORVEX_LoadResourceFromMemory(ResourceType type, const void* bytes, ui
         orvex_report_line("ORVEX_LoadResourceFromMemory: bytes is NULL\n");
         return 0;
     }
-    if (!reserve_ressources()) return 0;
-    // Prepared in place; a failed load leaves the count alone, so the slot is simply reused.
-    ResourceEntry* entry = &orvex.registry.table[orvex.registry.count];
-    *entry = ResourceEntry{
-        .type = type, .path = nullptr, .mtime = 0, .mtime_nsec = 0, .file_size = 0, .payload = {}};
-    if (ORVEX_DirectResourceLoad(entry, bytes, int32_t(size)) != 0) return 0;
-    orvex.registry.count += 1;
-    return ResourceId(orvex.registry.count);
+    ResourceEntry* entry = next_slot(type);
+    if (!entry || ORVEX_DirectResourceLoad(entry, bytes, int32_t(size)) != 0) return 0;
+    return commit_slot();
 }
 
 ResourceId ORVEX_LoadResourceTyped(ResourceType type, const char* path) {
@@ -335,13 +344,16 @@ ResourceId ORVEX_LoadResourceTyped(ResourceType type, const char* path) {
     }
     ResourceId id = find_loaded(type, path);
     if (id != 0) return id;
-    int32_t size = 0;
-    uint8_t* bytes = read_file(path, &size);
-    if (!bytes) return 0;
-    id = ORVEX_LoadResourceFromMemory(type, bytes, uint32_t(size));
-    free(bytes);
-    if (id == 0) return 0;
-    ResourceEntry* entry = &orvex.registry.table[id - 1];
+    OrvexFileBlock block;
+    if (orvex_file_read(path, "ORVEX_LoadResourceTyped", &block) != 0) return 0;
+    ResourceEntry* entry = next_slot(type);
+    if (!entry) {
+        free(block.bytes);
+        return 0;
+    }
+    if (load_block(entry, &block) != 0) return 0;
+    set_stamp(entry, block.stamp);
+    id = commit_slot();
     entry->path = strdup(path);
     if (!entry->path) {
         perror("ORVEX_LoadResourceTyped");
@@ -382,40 +394,26 @@ int32_t ORVEX_ReloadResource(ResourceId id) {
         orvex_report_line("resource path of %u is NULL\n", id);
         return -1;
     }
-    int32_t size = 0;
-    uint8_t* bytes = read_file(entry->path, &size);
-    if (!bytes) return -1;
+    OrvexFileBlock block;
+    if (orvex_file_read(entry->path, "ORVEX_ReloadResource", &block) != 0) return -1;
     // Decoded beside the entry, so that a failure leaves the old payload untouched.
     ResourceEntry fresh = *entry;
-    int32_t result = ORVEX_DirectResourceLoad(&fresh, bytes, size);
-    free(bytes);
-    if (result != 0) return -1;
+    if (load_block(&fresh, &block) != 0) return -1;
     release_payload(entry);
     *entry = fresh;
+    set_stamp(entry, block.stamp);
     return 0;
 }
 
-// Time and size of a file; all zero when it cannot be examined (deleted, unreadable).
-static void file_stamp(const char* path, int64_t* sec, int64_t* nsec, int64_t* size) {
-    struct stat st;
-    if (stat(path, &st) != 0) memset(&st, 0, sizeof(st));
-    *sec = int64_t(st.st_mtim.tv_sec);
-    *nsec = int64_t(st.st_mtim.tv_nsec);
-    *size = int64_t(st.st_size);
-}
-
-// An entry seen for the first time (mtime 0) is only recorded; a later difference in time,
-// sub-second time or size reloads it once, whether or not that reload succeeds.
+// A file whose stamp differs from the entry's is reloaded once, whether or not that
+// succeeds: a failed reload (a half-written file, a deleted one) records the stamp seen, so
+// that it is tried again only when the file changes again or comes back.
 static void scan_entry(uint64_t index) {
     ResourceEntry* entry = &orvex.registry.table[index];
     if (!entry->path) return;
-    int64_t sec, nsec, size;
-    file_stamp(entry->path, &sec, &nsec, &size);
-    if (sec == entry->mtime && nsec == entry->mtime_nsec && size == entry->file_size) return;
-    if (entry->mtime != 0) ORVEX_ReloadResource(ResourceId(index + 1));
-    entry->mtime = sec;
-    entry->mtime_nsec = nsec;
-    entry->file_size = size;
+    const OrvexFileStamp now = orvex_file_stamp(entry->path);
+    if (now == stamp_of(entry)) return;
+    if (ORVEX_ReloadResource(ResourceId(index + 1)) != 0) set_stamp(entry, now);
 }
 
 // Only the entries whose files may have changed since the last turn are examined, which the

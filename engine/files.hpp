@@ -1,0 +1,55 @@
+// Private to the engine: reading a file whole and telling when it changed, the operating
+// system's side of the resource registry. One implementation per platform provides these
+// two operations (files_posix.cpp on Linux and other POSIX systems); nothing else in the
+// engine touches files directly.
+//
+// Every failure is reported here, as one line on stderr, so that each platform gives the
+// same messages:
+//   "<path>: <system error text>"            the path cannot be examined or opened
+//   "<path>: is a directory"                 not a regular file; likewise "is a FIFO",
+//                                            "is a character device", "is a block device",
+//                                            "is a socket", "is not a regular file"
+//   "<path>: file of <n> bytes is too large (2 GiB or more)"
+//   "<op>:drain: <system error text>"        a read failed part-way
+//   "<op>: \"\": No such file or directory"  the path is empty
+#pragma once
+
+#include <cstdint>
+
+// Larger files are refused: the registry carries sizes as signed 32-bit counts.
+constexpr int64_t ORVEX_FILE_MAX_BYTES = INT32_MAX;
+
+// What the change scan compares to tell that a file changed. Besides time and size it
+// holds the file's identity and status-change time, so that contents replaced with the old
+// time and size (cp -p, tar x, a symbolic link pointed at another file) are still seen.
+// A path that names nothing has the zero stamp.
+struct OrvexFileStamp {
+    int64_t mtime_sec = 0;  // last modification
+    int64_t mtime_nsec = 0;
+    int64_t ctime_sec = 0;  // last status change (set by any write, rename or re-link)
+    int64_t ctime_nsec = 0;
+    int64_t size = 0;
+    uint64_t inode = 0;  // which file the path leads to, on which device
+    uint64_t device = 0;
+    bool operator==(const OrvexFileStamp&) const = default;
+};
+
+// A whole file in memory.
+struct OrvexFileBlock {
+    uint8_t* bytes = nullptr;  // from malloc, at least one byte even for an empty file;
+                               // the caller owns it and releases it with free()
+    int64_t size = 0;
+    OrvexFileStamp stamp;  // taken after opening, before the first byte was read
+};
+
+// Reads the regular file at `path` to its end, however large it says it is (files under
+// /proc say 0), into one block that is not copied again. Anything that is not a regular
+// file is refused before it is opened, and the open itself never blocks, so a FIFO or a
+// device swapped in at the last moment is refused too, and so is a file of more than
+// ORVEX_FILE_MAX_BYTES. `op` names the calling operation in messages. 0 with *out filled,
+// or -1 after reporting with *out untouched.
+int32_t orvex_file_read(const char* path, const char* op, OrvexFileBlock* out);
+
+// The stamp of whatever `path` leads to now (symbolic links followed); the zero stamp when
+// it cannot be examined. Never opens the file.
+OrvexFileStamp orvex_file_stamp(const char* path);
