@@ -17,6 +17,7 @@
 #include "engine_state.hpp"
 #include "file_watch.hpp"
 #include "files.hpp"
+#include "media_checks.hpp"
 #include "resources_internal.hpp"
 
 //------------------------------------------------------------------------------------------
@@ -121,11 +122,22 @@ static int32_t load_image(ResourceEntry* entry, const void* bytes, int32_t size)
     return finish_texture(entry, texture);
 }
 
-static int32_t load_sound(ResourceEntry* entry, const void* bytes, int32_t size) {
+// The mixer decodes a sound once its header has been checked against the device's format.
+static int32_t load_sound(ResourceEntry* entry, const char* source, const void* bytes,
+                          int32_t size) {
     if (orvex.config.mixer == 0) {
         SDL_Log("audio mixer disabled, skip loading");
         return -1;
     }
+    SoundDevice device = {};
+    int channels = 0;
+    if (Mix_QuerySpec(&device.freq, &device.format, &channels) == 0) {
+        orvex_report_sdl();
+        return -1;
+    }
+    device.channels = channels;
+    if (sound_check_header(source, static_cast<const uint8_t*>(bytes), size_t(size), device) != 0)
+        return -1;
     SDL_RWops* stream = SDL_RWFromConstMem(bytes, size);
     Mix_Chunk* chunk = stream ? Mix_LoadWAV_RW(stream, 0) : nullptr;
     if (stream) SDL_RWclose(stream);
@@ -138,11 +150,13 @@ static int32_t load_sound(ResourceEntry* entry, const void* bytes, int32_t size)
 }
 
 // Decodes the bytes into the entry's payload by its type; 0, or -1 with the payload as it was.
-static int32_t ORVEX_DirectResourceLoad(ResourceEntry* entry, const void* bytes, int32_t size) {
+// `source` (the file's path, or the operation's name) begins the messages of refused data.
+static int32_t ORVEX_DirectResourceLoad(ResourceEntry* entry, const char* source, const void* bytes,
+                                        int32_t size) {
     switch (entry->type) {
     case ORVEX_RESOURCE_RAW: return load_raw(entry, bytes, size);
     case ORVEX_RESOURCE_IMAGE: return load_image(entry, bytes, size);
-    case ORVEX_RESOURCE_SOUND: return load_sound(entry, bytes, size);
+    case ORVEX_RESOURCE_SOUND: return load_sound(entry, source, bytes, size);
     default: orvex_report_line("invalid type\n"); return -1;
     }
 }
@@ -290,14 +304,15 @@ static void set_stamp(ResourceEntry* e, const OrvexFileStamp& s) {
 
 // Decodes a block read from a file into the entry's payload and releases the block; a raw
 // entry keeps the block itself, so that a file's bytes are held once, never copied.
-static int32_t load_block(ResourceEntry* entry, OrvexFileBlock* block) {
+static int32_t load_block(ResourceEntry* entry, const char* path, OrvexFileBlock* block) {
     if (entry->type == ORVEX_RESOURCE_RAW) {
         entry->payload.raw.data = block->bytes;
         entry->payload.raw.size = block->size;
         block->bytes = nullptr;
         return 0;
     }
-    const int32_t result = ORVEX_DirectResourceLoad(entry, block->bytes, int32_t(block->size));
+    const int32_t result =
+        ORVEX_DirectResourceLoad(entry, path, block->bytes, int32_t(block->size));
     free(block->bytes);
     block->bytes = nullptr;
     return result;
@@ -333,7 +348,9 @@ ResourceId ORVEX_LoadResourceFromMemory(ResourceType type, const void* bytes, ui
         return 0;
     }
     ResourceEntry* entry = next_slot(type);
-    if (!entry || ORVEX_DirectResourceLoad(entry, bytes, int32_t(size)) != 0) return 0;
+    if (!entry ||
+        ORVEX_DirectResourceLoad(entry, "ORVEX_LoadResourceFromMemory", bytes, int32_t(size)) != 0)
+        return 0;
     return commit_slot();
 }
 
@@ -351,7 +368,7 @@ ResourceId ORVEX_LoadResourceTyped(ResourceType type, const char* path) {
         free(block.bytes);
         return 0;
     }
-    if (load_block(entry, &block) != 0) return 0;
+    if (load_block(entry, path, &block) != 0) return 0;
     set_stamp(entry, block.stamp);
     id = commit_slot();
     entry->path = strdup(path);
@@ -398,7 +415,7 @@ int32_t ORVEX_ReloadResource(ResourceId id) {
     if (orvex_file_read(entry->path, "ORVEX_ReloadResource", &block) != 0) return -1;
     // Decoded beside the entry, so that a failure leaves the old payload untouched.
     ResourceEntry fresh = *entry;
-    if (load_block(&fresh, &block) != 0) return -1;
+    if (load_block(&fresh, entry->path, &block) != 0) return -1;
     release_payload(entry);
     *entry = fresh;
     set_stamp(entry, block.stamp);

@@ -1,0 +1,72 @@
+// Private to the engine: what an image or a sound declares in its header, checked before
+// anything is decoded, so that a few hostile bytes cannot make a decoder allocate gigabytes,
+// overflow a size or read past the data. Each check reads only the header fields it needs;
+// data it cannot make sense of is left to the decoder, which refuses it cheaply. One table
+// of formats per kind (image_decode.cpp, sound_checks.cpp) makes adding a format one entry.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+//------------------------------------------------------------------------------------------
+// Images (image_decode.cpp)
+//------------------------------------------------------------------------------------------
+// Side limit when the renderer reports none (SDL's software renderer): the usual largest
+// texture of accelerated renderers.
+constexpr int32_t ORVEX_IMAGE_MAX_SIDE = 16384;
+
+// Images that no format bounds exactly (JPEG, run-length coded BMP) are taken as they are
+// up to this many pixels; beyond it the data must hold at least one byte per
+// ORVEX_IMAGE_PIXELS_PER_BYTE pixels, which real pictures of that size always do.
+constexpr int64_t ORVEX_IMAGE_FREE_PIXELS = 4096 * 4096;
+constexpr int64_t ORVEX_IMAGE_PIXELS_PER_BYTE = 1024;
+
+// 0 when the image in `bytes` may be decoded: its declared width and height are within
+// max_width x max_height (0: ORVEX_IMAGE_MAX_SIDE) and its data can hold that many pixels;
+// -1 with the reason as SDL's error. Data of no format known here is left to the BMP
+// decoder, which refuses it.
+int32_t image_check_header(const uint8_t* bytes, int32_t size, int32_t max_width,
+                           int32_t max_height);
+
+//------------------------------------------------------------------------------------------
+// Sounds
+//------------------------------------------------------------------------------------------
+// Lower sample rates are refused: no recording uses them, and converting from them to the
+// device's rate multiplies a sound's size, and SDL's time to convert it, without bound.
+constexpr int64_t ORVEX_SOUND_MIN_RATE = 1000;
+
+// The audio device's format, as Mix_QuerySpec reports it.
+struct SoundDevice {
+    int32_t freq;
+    uint16_t format;  // an SDL_AudioFormat
+    int32_t channels;
+};
+
+// 0 when the sound in `bytes` may be decoded by the mixer: the samples its header declares
+// are present, its rate is at least ORVEX_SOUND_MIN_RATE, and converting it to the device's
+// format needs a buffer the mixer can size (its sizes are signed 32-bit; SDL2_mixer 2.6
+// overflows past that). -1 after one line on stderr that begins with `source`.
+int32_t sound_check_header(const char* source, const uint8_t* bytes, size_t size,
+                           SoundDevice device);
+
+//------------------------------------------------------------------------------------------
+// Reading header fields
+//------------------------------------------------------------------------------------------
+// A bounds-checked view of bytes. Bytes past the end read as 0, so a field cut off by the
+// end reads as SDL's own field readers give it: the bytes that are there, zeros for the
+// rest (its decoders go on with such values).
+struct ByteView {
+    const uint8_t* bytes;
+    size_t size;
+
+    bool has(size_t at, size_t n) const { return at <= size && n <= size - at; }
+    uint32_t byte(size_t at) const { return at < size ? bytes[at] : 0; }
+    uint32_t le16(size_t at) const { return byte(at) | byte(at + 1) << 8; }
+    uint32_t le32(size_t at) const { return le16(at) | le16(at + 2) << 16; }
+    uint32_t be16(size_t at) const { return byte(at) << 8 | byte(at + 1); }
+    uint32_t be32(size_t at) const { return be16(at) << 16 | be16(at + 2); }
+    bool tag(size_t at, const char* four) const {
+        return has(at, 4) && bytes[at] == uint8_t(four[0]) && bytes[at + 1] == uint8_t(four[1]) &&
+               bytes[at + 2] == uint8_t(four[2]) && bytes[at + 3] == uint8_t(four[3]);
+    }
+};
