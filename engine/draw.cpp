@@ -1,8 +1,14 @@
 // Immediate drawing with the SDL renderer onto its current target: image resources with a
 // source rectangle, scale, mirroring, rotation and centring, and lines, points and rectangles.
 // One draw colour (four floats, 0..1) serves as the renderer's colour and as image modulation.
+//
+// SDL's cost for a line or an image grows with its whole size, not with what is seen (a
+// line is turned into one point per pixel of its length, a rotated image into a surface of
+// its size), so far-off coordinates could cost gigabytes. Lines and images that reach far
+// beyond the target are therefore cut to the target here first (see "Far from the target").
 #include <SDL.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "engine_state.hpp"
@@ -25,6 +31,12 @@ static int32_t to_i32(double v) {
     if (v <= double(INT32_MIN)) return INT32_MIN;
     if (v >= double(INT32_MAX)) return INT32_MAX;
     return int32_t(v);
+}
+
+// A rotation in turns without its whole turns, so that 360 x it stays small and exact for
+// any finite value; below one turn it is the value itself.
+static float turn_fraction(float turns) {
+    return std::fabs(turns) < 1.0f ? turns : std::fmod(turns, 1.0f);
 }
 
 static int32_t clamp_i32(int64_t v) {
@@ -72,6 +84,259 @@ int32_t ORVEX_SetDrawColor(const ORVEX_ColorArgs* args) {
 }
 
 //------------------------------------------------------------------------------------------
+// Far from the target
+//------------------------------------------------------------------------------------------
+// An axis-aligned box in drawing coordinates, bounds included.
+struct Box {
+    double x0, y0, x1, y1;
+    bool holds(double x, double y) const { return x >= x0 && x <= x1 && y >= y0 && y <= y1; }
+};
+
+// What the current target shows, in drawing coordinates, with a pixel to spare on each side.
+static Box visible_box(void) {
+    SDL_Rect view = {0, 0, 0, 0};
+    SDL_RenderGetViewport(orvex.video.renderer, &view);
+    return {-1.0, -1.0, double(view.w), double(view.h)};
+}
+
+// Drawing that stays within the visible box grown by its own size on every side goes to
+// SDL unchanged, exactly as it always has; its cost is then at most a few times the
+// target's.
+static Box near_box(const Box& b) {
+    const double w = b.x1 - b.x0, h = b.y1 - b.y0;
+    return {b.x0 - w, b.y0 - h, b.x1 + w, b.y1 + h};
+}
+
+// SDL draws a line as the pixels of Bresenham's walk from (x0, y0) to (x1, y1), both ends
+// included, along the major axis (x when |dx| >= |dy|). With n major and m minor steps in
+// all, pixel i (0..n) has moved i along the major axis and k(i) = floor((2im + n) / 2n)
+// along the minor one: the closed form of SDL's error term (2m - n at the start, a minor
+// step whenever it is not negative). So the pixels inside a box are found without walking
+// to them, and drawn as points exactly where SDL would have put them.
+struct LineWalk {
+    int64_t major0, minor0;  // start
+    int64_t major_step, minor_step;
+    int64_t n, m;
+    bool x_major;
+};
+
+static int64_t ceil_div(__int128 a, __int128 b) {  // b > 0
+    const __int128 q = a / b;
+    return int64_t(q * b < a ? q + 1 : q);
+}
+
+// The first i whose minor displacement k(i) is at least `k`; n + 1 when there is none.
+static int64_t first_reaching(const LineWalk& l, int64_t k) {
+    if (k <= 0) return 0;
+    if (l.m == 0) return l.n + 1;
+    return std::min<int64_t>(l.n + 1, ceil_div(__int128(2) * l.n * k - l.n, __int128(2) * l.m));
+}
+
+// The range [*lo, *hi] of steps i along which coordinate major0 + major_step * i lies in
+// [a, b]; steps are +1 or -1.
+static void steps_within(int64_t start, int64_t step, int64_t a, int64_t b, int64_t* lo,
+                         int64_t* hi) {
+    *lo = step > 0 ? a - start : start - b;
+    *hi = step > 0 ? b - start : start - a;
+}
+
+static int32_t flush_points(const SDL_Point* points, int32_t count) {
+    if (count > 0 && SDL_RenderDrawPoints(orvex.video.renderer, points, count) < 0)
+        return fail_sdl();
+    return 0;
+}
+
+static int32_t draw_line_in_box(int32_t x0, int32_t y0, int32_t x1, int32_t y1, const Box& box) {
+    const int64_t dx = std::abs(int64_t(x1) - x0), dy = std::abs(int64_t(y1) - y0);
+    const bool x_major = dx >= dy;
+    const LineWalk l = {x_major ? x0 : y0,
+                        x_major ? y0 : x0,
+                        (x_major ? x1 >= x0 : y1 >= y0) ? 1 : -1,
+                        (x_major ? y1 >= y0 : x1 >= x0) ? 1 : -1,
+                        x_major ? dx : dy,
+                        x_major ? dy : dx,
+                        x_major};
+    const int64_t bmaj0 = int64_t(x_major ? box.x0 : box.y0),
+                  bmaj1 = int64_t(x_major ? box.x1 : box.y1);
+    const int64_t bmin0 = int64_t(x_major ? box.y0 : box.x0),
+                  bmin1 = int64_t(x_major ? box.y1 : box.x1);
+    int64_t lo, hi, klo, khi;
+    steps_within(l.major0, l.major_step, bmaj0, bmaj1, &lo, &hi);
+    steps_within(l.minor0, l.minor_step, bmin0, bmin1, &klo, &khi);
+    lo = std::max({lo, int64_t{0}, first_reaching(l, klo)});
+    hi = std::min({hi, l.n, first_reaching(l, khi + 1) - 1});
+    if (lo > hi) return 0;
+    // Bresenham from step lo, its error term and minor displacement taken from the closed form.
+    int64_t k = l.n == 0 ? 0 : int64_t((__int128(2) * lo * l.m + l.n) / (__int128(2) * l.n));
+    int64_t d = int64_t(__int128(2) * l.m - l.n + __int128(2) * lo * l.m - __int128(2) * l.n * k);
+    static SDL_Point points[256];
+    int32_t count = 0;
+    for (int64_t i = lo; i <= hi; ++i) {
+        const int32_t major = int32_t(l.major0 + l.major_step * i);
+        const int32_t minor = int32_t(l.minor0 + l.minor_step * k);
+        points[count++] = x_major ? SDL_Point{major, minor} : SDL_Point{minor, major};
+        if (count == 256) {
+            if (flush_points(points, count) != 0) return -1;
+            count = 0;
+        }
+        if (d < 0) {
+            d += 2 * l.m;
+        } else {
+            d += 2 * (l.m - l.n);
+            ++k;
+        }
+    }
+    return flush_points(points, count);
+}
+
+// A vertex of an image's quad: position on the target and texture coordinates.
+struct QuadVertex {
+    double x, y, u, v;
+};
+
+// Keeps the part of a convex polygon on the inner side of one box edge (Sutherland-Hodgman);
+// `axis` 0 tests x, 1 tests y; `keep_above` keeps values >= limit, else <= limit.
+static int32_t clip_edge(const QuadVertex* in, int32_t n, QuadVertex* out, int axis, double limit,
+                         bool keep_above) {
+    auto coord = [axis](const QuadVertex& p) { return axis == 0 ? p.x : p.y; };
+    auto inside = [&](const QuadVertex& p) {
+        return keep_above ? coord(p) >= limit : coord(p) <= limit;
+    };
+    int32_t count = 0;
+    for (int32_t i = 0; i < n; ++i) {
+        const QuadVertex& a = in[i];
+        const QuadVertex& b = in[(i + 1) % n];
+        if (inside(a)) out[count++] = a;
+        if (inside(a) != inside(b)) {
+            const double t = (limit - coord(a)) / (coord(b) - coord(a));
+            out[count++] = {a.x + t * (b.x - a.x), a.y + t * (b.y - a.y), a.u + t * (b.u - a.u),
+                            a.v + t * (b.v - a.v)};
+        }
+    }
+    return count;
+}
+
+// When even single source pixels are larger than the target, the turned quad itself is cut
+// to the box and drawn as triangles with SDL's geometry, whose cost follows what is left
+// (SDL's software renderer places texture coordinates there only to the whole pixel). The
+// draw colour goes on the vertices, and the texture's own modulation is lifted meanwhile so
+// that it does not apply twice.
+static int32_t draw_quad_in_box(SDL_Texture* texture, QuadVertex quad[4], const Box& box) {
+    QuadVertex a[8], b[8];
+    int32_t n = clip_edge(quad, 4, a, 0, box.x0, true);
+    n = clip_edge(a, n, b, 0, box.x1, false);
+    n = clip_edge(b, n, a, 1, box.y0, true);
+    n = clip_edge(a, n, b, 1, box.y1, false);
+    if (n < 3) return 0;
+    const auto& c = orvex.draw_color;
+    const SDL_Color color = {channel8(c.r), channel8(c.g), channel8(c.b), channel8(c.a)};
+    SDL_Vertex vertices[8];
+    int indices[18];
+    for (int32_t i = 0; i < n; ++i) {
+        vertices[i] = {{float(b[i].x), float(b[i].y)}, color, {float(b[i].u), float(b[i].v)}};
+    }
+    for (int32_t i = 1; i + 1 < n; ++i) {
+        indices[3 * (i - 1)] = 0;
+        indices[3 * (i - 1) + 1] = i;
+        indices[3 * (i - 1) + 2] = i + 1;
+    }
+    SDL_SetTextureColorMod(texture, 255, 255, 255);
+    SDL_SetTextureAlphaMod(texture, 255);
+    const int result =
+        SDL_RenderGeometry(orvex.video.renderer, texture, vertices, n, indices, 3 * (n - 2));
+    SDL_SetTextureColorMod(texture, color.r, color.g, color.b);
+    SDL_SetTextureAlphaMod(texture, color.a);
+    return result < 0 ? fail_sdl() : 0;
+}
+
+// The destination rectangle turned by `angle` degrees about its centre, as SDL turns it
+// (clockwise on the target), with the source rectangle's texture coordinates at its corners.
+static void image_quad(const SDL_Rect& src, const SDL_Rect& dst, int32_t tex_w, int32_t tex_h,
+                       double angle, int flip, QuadVertex quad[4]) {
+    double u0 = double(src.x) / tex_w, u1 = double(src.x + src.w) / tex_w;
+    double v0 = double(src.y) / tex_h, v1 = double(src.y + src.h) / tex_h;
+    if (flip & SDL_FLIP_HORIZONTAL) std::swap(u0, u1);
+    if (flip & SDL_FLIP_VERTICAL) std::swap(v0, v1);
+    const double x0 = dst.x, y0 = dst.y, x1 = x0 + double(dst.w), y1 = y0 + double(dst.h);
+    const double cx = (x0 + x1) / 2, cy = (y0 + y1) / 2;
+    const double r = angle * (M_PI / 180.0), cs = std::cos(r), sn = std::sin(r);
+    const QuadVertex corners[4] = {
+        {x0, y0, u0, v0}, {x1, y0, u1, v0}, {x1, y1, u1, v1}, {x0, y1, u0, v1}};
+    for (int i = 0; i < 4; ++i) {
+        const double px = corners[i].x - cx, py = corners[i].y - cy;
+        quad[i] = {cx + px * cs - py * sn, cy + px * sn + py * cs, corners[i].u, corners[i].v};
+    }
+}
+
+// SDL's own copy costs what the turned image covers, wherever it lies, so an image no more
+// than a few targets wide and high goes to SDL unchanged.
+static bool quad_small(const QuadVertex quad[4], const Box& near) {
+    double x0 = quad[0].x, x1 = quad[0].x, y0 = quad[0].y, y1 = quad[0].y;
+    for (int i = 1; i < 4; ++i) {
+        x0 = std::min(x0, quad[i].x);
+        x1 = std::max(x1, quad[i].x);
+        y0 = std::min(y0, quad[i].y);
+        y1 = std::max(y1, quad[i].y);
+    }
+    return x1 - x0 <= near.x1 - near.x0 && y1 - y0 <= near.y1 - near.y0;
+}
+
+// A larger image is cut to the whole source pixels that can reach the box, and those go to
+// SDL's own copy, turned about the same centre, so that they land and are sampled as the
+// whole image would have been. This one axis: the source columns (or rows) [*a0, *a1) that
+// the box's corners, taken back into the unturned image, can reach, and where they start
+// in the destination. `pos` holds the corners' coordinates along this axis in the unturned
+// destination; `size` is the source extent, `origin` and `extent` the destination's.
+static bool visible_texels(const double pos[4], int32_t size, double origin, double extent,
+                           bool flipped, int32_t* a0, int32_t* a1, double* dest) {
+    const double per_texel = extent / size;
+    double lo = INFINITY, hi = -INFINITY;
+    for (int i = 0; i < 4; ++i) {
+        const double u = (pos[i] - origin) / per_texel;
+        lo = std::min(lo, flipped ? size - u : u);
+        hi = std::max(hi, flipped ? size - u : u);
+    }
+    lo = std::max(std::floor(lo), 0.0);
+    hi = std::min(std::ceil(hi), double(size));
+    if (!(lo < hi)) return false;
+    *a0 = int32_t(lo);
+    *a1 = int32_t(hi);
+    *dest = origin + (flipped ? size - hi : lo) * per_texel;
+    return true;
+}
+
+// 1 when the cut image was drawn (or nothing of it can be seen), 0 when the visible source
+// pixels still cover more than a few targets (a handful of huge pixels), -1 on failure.
+static int32_t draw_visible_texels(SDL_Texture* texture, const SDL_Rect& src, const SDL_Rect& dst,
+                                   double angle, int flip, const Box& box, const Box& near) {
+    const double cx = dst.x + dst.w / 2.0, cy = dst.y + dst.h / 2.0;
+    const double r = -angle * (M_PI / 180.0), cs = std::cos(r), sn = std::sin(r);
+    const double bx[4] = {box.x0, box.x1 + 1, box.x1 + 1, box.x0};
+    const double by[4] = {box.y0, box.y0, box.y1 + 1, box.y1 + 1};
+    double ux[4], uy[4];
+    for (int i = 0; i < 4; ++i) {  // the box's corners turned back about the centre
+        ux[i] = cx + (bx[i] - cx) * cs - (by[i] - cy) * sn;
+        uy[i] = cy + (bx[i] - cx) * sn + (by[i] - cy) * cs;
+    }
+    int32_t a0, a1, b0, b1;
+    double x, y;
+    if (!visible_texels(ux, src.w, dst.x, dst.w, flip & SDL_FLIP_HORIZONTAL, &a0, &a1, &x) ||
+        !visible_texels(uy, src.h, dst.y, dst.h, flip & SDL_FLIP_VERTICAL, &b0, &b1, &y)) {
+        return 1;
+    }
+    const double w = (a1 - a0) * (double(dst.w) / src.w), h = (b1 - b0) * (double(dst.h) / src.h);
+    if (w > near.x1 - near.x0 || h > near.y1 - near.y0) return 0;
+    const SDL_Rect part = {src.x + a0, src.y + b0, a1 - a0, b1 - b0};
+    const SDL_FRect at = {float(x), float(y), float(w), float(h)};
+    const SDL_FPoint centre = {float(cx - x), float(cy - y)};
+    if (SDL_RenderCopyExF(orvex.video.renderer, texture, &part, &at, angle, &centre,
+                          SDL_RendererFlip(flip)) < 0) {
+        return fail_sdl();
+    }
+    return 1;
+}
+
+//------------------------------------------------------------------------------------------
 // Images
 //------------------------------------------------------------------------------------------
 // One axis of the source rectangle: the size (the whole image for the marker), cut at the
@@ -116,6 +381,11 @@ int32_t ORVEX_DrawImage(const ORVEX_DrawImageArgs* args) {
     }
     const ResourceEntry* entry = registry_lookup_arg("ORVEX_DrawImage", args->id);
     if (!entry) return -1;
+    if (!std::isfinite(args->rotation)) {
+        orvex_report_line("ORVEX_DrawImage: rotation %f is not a finite number of turns\n",
+                          double(args->rotation));
+        return -1;
+    }
     if (entry->type != ORVEX_RESOURCE_IMAGE) {
         orvex_report_line("%u isn't an image\n", args->id);
         return -1;
@@ -133,7 +403,16 @@ int32_t ORVEX_DrawImage(const ORVEX_DrawImageArgs* args) {
     SDL_Rect src = {args->ix, args->iy, ax.size, ay.size};
     SDL_Rect dst = {dest_origin(args->x, dw, ax, args->centered),
                     dest_origin(args->y, dh, ay, args->centered), dw, dh};
-    double angle = double(360.0f * args->rotation);
+    const double angle = double(360.0f * turn_fraction(args->rotation));
+    const Box box = visible_box();
+    QuadVertex quad[4];
+    image_quad(src, dst, img.width, img.height, angle, flip, quad);
+    if (!quad_small(quad, near_box(box))) {
+        const int32_t cut =
+            draw_visible_texels(img.texture, src, dst, angle, flip, box, near_box(box));
+        if (cut != 0) return cut < 0 ? -1 : 0;
+        return draw_quad_in_box(img.texture, quad, box);
+    }
     if (SDL_RenderCopyEx(orvex.video.renderer, img.texture, &src, &dst, angle, nullptr,
                          SDL_RendererFlip(flip)) < 0) {
         return fail_sdl();
@@ -145,13 +424,30 @@ int32_t ORVEX_DrawImage(const ORVEX_DrawImageArgs* args) {
 // Lines, points and rectangles
 //------------------------------------------------------------------------------------------
 int32_t ORVEX_DrawLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
+    const Box box = visible_box();
+    const Box near = near_box(box);
+    if (orvex.video.renderer && (!near.holds(x0, y0) || !near.holds(x1, y1)))
+        return draw_line_in_box(x0, y0, x1, y1, box);
     if (SDL_RenderDrawLine(orvex.video.renderer, x0, y0, x1, y1) < 0) return fail_sdl();
     return 0;
 }
 
 int32_t ORVEX_DrawPoint(int32_t x, int32_t y) {
+    // A point far outside the target cannot be seen (and SDL's sizes could overflow on it).
+    if (orvex.video.renderer && !near_box(visible_box()).holds(x, y)) return 0;
     if (SDL_RenderDrawPoint(orvex.video.renderer, x, y) < 0) return fail_sdl();
     return 0;
+}
+
+// One axis of a rectangle: first and last pixel from `start` and `size` (as SDL takes them,
+// x + w - 1), each moved into [lo, hi]. A far edge moves to the border of the near box and
+// stays outside the target, so what the target shows is unchanged, and SDL, which overflows
+// on far rectangles, gets small ones.
+static void rect_axis(int64_t start, int64_t size, double lo, double hi, int* at, int* length) {
+    const int64_t a = std::clamp<int64_t>(start, int64_t(lo), int64_t(hi));
+    const int64_t b = std::clamp<int64_t>(start + size - 1, int64_t(lo), int64_t(hi));
+    *at = int(a);
+    *length = int(b - a + 1);
 }
 
 int32_t ORVEX_DrawRectangle(const ORVEX_DrawRectangleArgs* args) {
@@ -163,6 +459,11 @@ int32_t ORVEX_DrawRectangle(const ORVEX_DrawRectangleArgs* args) {
     int64_t c = args->centered ? 1 : 0;
     SDL_Rect r = {clamp_i32(args->x - (args->w / 2) * c), clamp_i32(args->y - (args->h / 2) * c),
                   args->w, args->h};
+    if (orvex.video.renderer) {
+        const Box near = near_box(visible_box());
+        rect_axis(r.x, r.w, near.x0, near.x1, &r.x, &r.w);
+        rect_axis(r.y, r.h, near.y0, near.y1, &r.y, &r.h);
+    }
     int result = args->fill ? SDL_RenderFillRect(orvex.video.renderer, &r)
                             : SDL_RenderDrawRect(orvex.video.renderer, &r);
     if (result < 0) return fail_sdl();
