@@ -8,6 +8,8 @@
 #include <SDL_mixer.h>
 #include <unistd.h>
 
+#include <strings.h>
+
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -65,6 +67,35 @@ static void reset_run_state(void) {
     orvex.time = {};
     orvex.letterbox = {};
     orvex.draw_color = {};
+}
+
+// True when `name` is one of the comma-separated driver names in `list`.
+static bool names_driver(const char* list, const char* name) {
+    const size_t n = strlen(name);
+    for (const char* p = list; p && *p; p = strchr(p, ',') ? strchr(p, ',') + 1 : nullptr) {
+        while (*p == ' ') ++p;
+        if (strncasecmp(p, name, n) == 0 && (p[n] == '\0' || p[n] == ',' || p[n] == ' '))
+            return true;
+    }
+    return false;
+}
+
+// Without a display SDL falls back to a video driver that shows nothing, and the game would
+// run unseen. Those drivers serve only when asked for by name through SDL_VIDEODRIVER (as
+// the tests do); otherwise start-up fails with SDL's error set to say why.
+static bool display_missing(void) {
+    static const char* const blind[] = {"offscreen", "dummy", "evdev"};
+    const char* driver = SDL_GetCurrentVideoDriver();
+    for (const char* name : blind) {
+        if (!driver || strcmp(driver, name) != 0) continue;
+        if (names_driver(SDL_GetHint(SDL_HINT_VIDEODRIVER), name)) return false;
+        SDL_SetError(
+            "no display: SDL could start only its \"%s\" video driver, which shows "
+            "nothing (set SDL_VIDEODRIVER=%s to run without a display on purpose)",
+            name, name);
+        return true;
+    }
+    return false;
 }
 
 static void init_flac(void) {
@@ -144,7 +175,7 @@ int32_t ORVEX_Init(const ORVEX_Config* config) {
     orvex.config.title = nullptr;  // the caller's string need not outlive this call
     if (orvex.config.scale <= 0) orvex.config.scale = 1;  // SDL would make 0 or less 1x1
     reset_run_state();
-    if (SDL_Init(SDL_INIT_VIDEO) < 0) return fail_start();
+    if (SDL_Init(SDL_INIT_VIDEO) < 0 || display_missing()) return fail_start();
     display_loss_watch();
     if (orvex.config.mixer == 2) init_flac();
     const int32_t dir = enter_base_directory();
