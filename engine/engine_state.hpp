@@ -18,6 +18,7 @@ struct EngineState {
         SDL_Renderer* renderer;
         SDL_Texture* target;             // null in logical_size mode
         int32_t windowed_w, windowed_h;  // window size before fullscreen, given back after it
+        uint32_t generation;             // bumped when the renderer is created or destroyed
     } video;
     struct {
         int32_t frame_time;      // milliseconds per frame

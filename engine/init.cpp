@@ -27,6 +27,8 @@ constinit EngineState orvex{};
 
 SDL_Renderer* ORVEX_GetRenderer(void) { return orvex.video.renderer; }
 
+uint32_t ORVEX_GetRendererGeneration(void) { return orvex.video.generation; }
+
 //------------------------------------------------------------------------------------------
 // Reporting
 //------------------------------------------------------------------------------------------
@@ -130,6 +132,7 @@ static int32_t open_video(const ORVEX_Config* config) {
     if (!orvex.video.window) return -1;
     orvex.video.renderer = orvex_create_renderer(&orvex.video.window);
     if (!orvex.video.renderer) return -1;
+    orvex.video.generation += 1;
     if (c->logical_size)
         return SDL_RenderSetLogicalSize(orvex.video.renderer, c->width, c->height) < 0 ? -1 : 0;
     orvex.video.target = SDL_CreateTexture(orvex.video.renderer, SDL_PIXELFORMAT_RGB888,
@@ -218,7 +221,10 @@ void ORVEX_Quit(void) {
     gamepads_stop();
     if (orvex.video.target) SDL_DestroyTexture(orvex.video.target);
     orvex.video.target = nullptr;
-    if (orvex.video.renderer) SDL_DestroyRenderer(orvex.video.renderer);
+    if (orvex.video.renderer) {
+        SDL_DestroyRenderer(orvex.video.renderer);
+        orvex.video.generation += 1;
+    }
     orvex.video.renderer = nullptr;
     if (orvex.video.window) SDL_DestroyWindow(orvex.video.window);
     orvex.video.window = nullptr;

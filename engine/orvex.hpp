@@ -43,6 +43,11 @@ int32_t ORVEX_Init(const ORVEX_Config* config);  // 0, or -1 after logging the c
 void ORVEX_Quit(void);                           // releases everything; safe to call twice
 // The renderer, for modules that draw with SDL (px); null before start-up.
 SDL_Renderer* ORVEX_GetRenderer(void);
+// A count that changes whenever the renderer is created or destroyed. SDL destroys a
+// renderer's textures with it: a module that keeps one notes the count when it creates it,
+// and once the count differs the texture is gone (even if a new renderer has the old
+// renderer's address).
+uint32_t ORVEX_GetRendererGeneration(void);
 
 //------------------------------------------------------------------------------------------
 // Frame loop, events and device state

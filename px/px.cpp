@@ -20,6 +20,7 @@ uint32_t px_depth_buffer[PX_PIXELS];
 PxClipRect px_clip_rect = {0, 0, PX_WIDTH, PX_HEIGHT};
 uint32_t px_current_depth = 0;
 SDL_Texture* px_texture = nullptr;
+static uint32_t px_texture_generation = 0;  // the renderer generation px_texture belongs to
 uint32_t px_rng_state = 1;
 
 //------------------------------------------------------------------------------------------
@@ -63,12 +64,18 @@ int32_t px_init(void) {
     }
     px_deinit();  // a second px_init replaces the texture rather than leaking it
     px_texture = texture;
+    px_texture_generation = ORVEX_GetRendererGeneration();
     px_rng_state = static_cast<uint32_t>(rand());
     return 0;
 }
 
+SDL_Texture* px_canvas_texture(void) {
+    if (px_texture && px_texture_generation != ORVEX_GetRendererGeneration()) px_texture = nullptr;
+    return px_texture;
+}
+
 void px_deinit(void) {
-    if (px_texture == nullptr) return;
+    if (px_canvas_texture() == nullptr) return;
     SDL_DestroyTexture(px_texture);
     px_texture = nullptr;
 }

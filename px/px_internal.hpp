@@ -24,8 +24,12 @@ extern uint8_t px_pixels[PX_PIXELS];
 extern uint32_t px_depth_buffer[PX_PIXELS];
 extern PxClipRect px_clip_rect;
 extern uint32_t px_current_depth;
-extern SDL_Texture* px_texture;
+extern SDL_Texture* px_texture;  // read it through px_canvas_texture
 extern uint32_t px_rng_state;
+
+// The canvas texture, or null when there is none or the engine's renderer it was made on
+// has been destroyed since (SDL destroyed the texture with it; the handle is then dropped).
+SDL_Texture* px_canvas_texture(void);
 
 //------------------------------------------------------------------------------------------
 // Plot rule

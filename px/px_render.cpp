@@ -335,7 +335,7 @@ uint32_t px_dither_convert(const uint8_t* pixels, const PxColor* palette, uint32
 int32_t px_render(void) {
     void* memory = nullptr;
     int pitch = 0;
-    if (SDL_LockTexture(px_texture, nullptr, &memory, &pitch) != 0) {
+    if (SDL_LockTexture(px_canvas_texture(), nullptr, &memory, &pitch) != 0) {
         fprintf(stderr, "%s\n", SDL_GetError());
         return -1;
     }
