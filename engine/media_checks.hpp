@@ -42,12 +42,21 @@ struct SoundDevice {
     int32_t channels;
 };
 
+// A WAV whose data chunk claims more bytes than the data holds still plays (SDL cuts it
+// to what is there), but SDL first reserves what the chunk claims, up to 4 GiB. Decoding a
+// copy with the claim cut to the bytes present gives the same sound without that.
+struct SoundRepair {
+    size_t length_at = 0;  // offset of the data chunk's length field; 0 when all is well
+    uint32_t length = 0;   // the bytes present, to be written there (little-endian)
+};
+
 // 0 when the sound in `bytes` may be decoded by the mixer: the samples its header declares
 // are present, its rate is at least ORVEX_SOUND_MIN_RATE, and converting it to the device's
 // format needs a buffer the mixer can size (its sizes are signed 32-bit; SDL2_mixer 2.6
-// overflows past that). -1 after one line on stderr that begins with `source`.
+// overflows past that); *repair says whether to decode a repaired copy instead. -1 after
+// one line on stderr that begins with `source`.
 int32_t sound_check_header(const char* source, const uint8_t* bytes, size_t size,
-                           SoundDevice device);
+                           SoundDevice device, SoundRepair* repair);
 
 //------------------------------------------------------------------------------------------
 // Reading header fields

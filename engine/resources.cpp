@@ -136,11 +136,21 @@ static int32_t load_sound(ResourceEntry* entry, const char* source, const void* 
         return -1;
     }
     device.channels = channels;
-    if (sound_check_header(source, static_cast<const uint8_t*>(bytes), size_t(size), device) != 0)
+    SoundRepair repair;
+    if (sound_check_header(source, static_cast<const uint8_t*>(bytes), size_t(size), device,
+                           &repair) != 0)
         return -1;
+    uint8_t* repaired = repair.length_at ? static_cast<uint8_t*>(malloc(size_t(size))) : nullptr;
+    if (repaired) {
+        memcpy(repaired, bytes, size_t(size));
+        for (int i = 0; i < 4; ++i)
+            repaired[repair.length_at + i] = uint8_t(repair.length >> 8 * i);
+        bytes = repaired;
+    }
     SDL_RWops* stream = SDL_RWFromConstMem(bytes, size);
     Mix_Chunk* chunk = stream ? Mix_LoadWAV_RW(stream, 0) : nullptr;
     if (stream) SDL_RWclose(stream);
+    free(repaired);
     if (!chunk) {
         orvex_report_sdl();
         return -1;

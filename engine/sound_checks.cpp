@@ -25,6 +25,7 @@
 // freq 0 means the header leaves the decision to the loader, which refuses such data
 // before it allocates anything.
 struct DeclaredSound {
+    SoundRepair repair;
     int64_t bytes = 0;  // decoded sample bytes, at most
     uint16_t format = 0;
     int64_t channels = 0;
@@ -98,6 +99,7 @@ static const char* wav_declare(ByteView v, DeclaredSound* d) {
         } else if (v.tag(at, "data")) {
             if (!have_format || channels == 0 || rate == 0 || rate > INT_MAX) return nullptr;
             const int64_t present = int64_t(v.size - body);
+            if (length > present) d->repair = {at + 4, uint32_t(present)};
             if (!wav_decoding(coding, bits, d, length < present ? length : present)) return nullptr;
             d->channels = uint8_t(channels);  // the spec's channel count is 8 bits wide
             d->freq = rate;
@@ -398,8 +400,9 @@ static const SoundFormat sound_formats[] = {
 };
 
 int32_t sound_check_header(const char* source, const uint8_t* bytes, size_t size,
-                           SoundDevice device) {
+                           SoundDevice device, SoundRepair* repair) {
     const ByteView v = {bytes, size};
+    *repair = {};
     for (const SoundFormat& format : sound_formats) {
         if (!format.matches(v)) continue;
         DeclaredSound d;
@@ -407,6 +410,7 @@ int32_t sound_check_header(const char* source, const uint8_t* bytes, size_t size
             orvex_report_line("%s: %s sound refused: %s\n", source, format.name, problem);
             return -1;
         }
+        *repair = d.repair;
         if (d.freq == 0) return 0;
         if (d.freq < ORVEX_SOUND_MIN_RATE) {
             orvex_report_line("%s: %s sound at %lld Hz is refused: the rate is below %lld Hz\n",
