@@ -2,11 +2,14 @@
 BUILD       ?= build
 ASAN_BUILD  ?= build-asan
 BENCH_BUILD ?= build-bench
+FUZZ_BUILD  ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_SMOKE_SECONDS ?= 5
 JOBS        ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: run build test test-asan bench art-preview format format-check deps deps-test clean \
-	package deps-package
+.PHONY: run build test test-asan bench fuzz fuzz-smoke fuzz-build art-preview format format-check \
+	deps deps-test clean package deps-package
 
 run: build
 	./$(BUILD)/quillow
@@ -16,12 +19,14 @@ build: deps
 	cmake --build $(BUILD) -j$(JOBS)
 
 # Every test in the normal build (end-to-end ones included, under their own Xvfb), then the
-# unit and integration tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# unit and integration tests again under AddressSanitizer and UndefinedBehaviorSanitizer,
+# then a short fuzz run of every fuzz target over its committed seeds.
 test: deps-test format-check
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLOW_TESTS=ON $(CMAKE_FLAGS)
 	cmake --build $(BUILD) -j$(JOBS)
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
 	$(MAKE) --no-print-directory test-asan
+	$(MAKE) --no-print-directory fuzz-smoke
 
 test-asan: deps-test
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DQUILLOW_TESTS=ON -DQUILLOW_SANITIZE=ON $(CMAKE_FLAGS)
@@ -51,6 +56,20 @@ bench: deps-test
 package: deps-package build
 	cd $(BUILD) && cpack -G DEB
 
+# Fuzzing (libFuzzer through clang-14, with ASan and UBSan; see fuzz/README.md): `make fuzz`
+# runs each target for FUZZ_SECONDS, `make fuzz-smoke` runs every committed seed once and
+# then fuzzes each target for FUZZ_SMOKE_SECONDS. Either fails on any crash or report.
+fuzz-build: deps-test
+	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLOW_FUZZ=ON \
+		-DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 $(CMAKE_FLAGS)
+	cmake --build $(FUZZ_BUILD) --target fuzz_targets -j$(JOBS)
+
+fuzz: fuzz-build
+	bash fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+fuzz-smoke: fuzz-build
+	bash fuzz/run.sh --smoke $(FUZZ_BUILD) $(FUZZ_SMOKE_SECONDS)
+
 # A PNG contact sheet of the eight compiled-in pictures, each beside its dithered view.
 art-preview: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
@@ -78,4 +97,4 @@ deps-package:
 	@bash tools/deps.sh package
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)

@@ -10,6 +10,8 @@ packaging=(dpkg-dev file)  # dpkg-shlibdeps and file: CPack's dependency search
 if [ "$mode" = "test" ] || [ "$mode" = "bench" ]; then
   packages+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xdotool x11-utils imagemagick clang-format)
   packages+=(openbox)  # a window manager for the fullscreen end-to-end test
+  # The fuzz targets: clang with libFuzzer's runtime, and llvm-symbolizer for readable reports.
+  packages+=(clang-14 libclang-rt-14-dev llvm-14)
   packages+=("${packaging[@]}" lintian desktop-file-utils appstream)
 elif [ "$mode" = "package" ]; then
   packages+=("${packaging[@]}")
@@ -37,7 +39,8 @@ check_by_hand() {
     local tool
     for tool in Xvfb xdotool "xwininfo (x11-utils)" "import (ImageMagick)" clang-format openbox \
       "dpkg-deb (dpkg-dev)" "dpkg-shlibdeps (dpkg-dev)" file lintian \
-      "desktop-file-validate (desktop-file-utils)" "appstreamcli (appstream)"; do
+      "desktop-file-validate (desktop-file-utils)" "appstreamcli (appstream)" \
+      "clang++-14 (clang 14 with its libFuzzer runtime)"; do
       command -v "${tool%% *}" >/dev/null 2>&1 || missing+=("$tool")
     done
   fi
@@ -52,8 +55,8 @@ check_by_hand() {
     "  macOS:   brew install sdl2 sdl2_mixer sdl2_image cmake pkg-config"
   if [ "$mode" = "test" ] || [ "$mode" = "bench" ]; then
     echo "deps: the tests also need GoogleTest, Google Benchmark, Xvfb, xdotool, x11-utils," \
-      "ImageMagick, clang-format, openbox and, for the package tests, Debian's dpkg-dev, lintian," \
-      "desktop-file-utils and appstream." >&2
+      "ImageMagick, clang-format, openbox, clang 14 with libFuzzer and, for the package tests," \
+      "Debian's dpkg-dev, lintian, desktop-file-utils and appstream." >&2
   fi
   return 1
 }
