@@ -4,8 +4,6 @@
 #include <unistd.h>
 
 #include <climits>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "engine_fixture.hpp"
@@ -106,51 +104,25 @@ TEST_F(Audio, MixerModeZeroOpensNoDevice) {
 }
 
 TEST_F(Audio, AFailingDeviceLeavesTheEngineRunningSilently) {
-    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    ScopedEnv no_audio("SDL_AUDIODRIVER", "no-such-driver");
     config.mixer = 1;
     SdlLogCapture log;
     start();
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
     EXPECT_EQ(orvex.config.mixer, 0);
     EXPECT_NE(orvex.video.renderer, nullptr);
     EXPECT_EQ(log.lines().size(), 1u);
 }
 
-// A tiny PCM file so that a music stream can be opened without any asset.
-static std::string write_silence_wav(void) {
-    const std::string path = testing::TempDir() + "engine_silence.wav";
-    FILE* f = fopen(path.c_str(), "wb");
-    if (!f) return "";
-    const uint32_t samples = 4800, data = samples * 2, riff = 36 + data;
-    const uint16_t pcm = 1, mono = 1, bits = 16, align = 2;
-    const uint32_t fmt_size = 16, rate = 48000, bytes_per_s = 96000;
-    fwrite("RIFF", 1, 4, f);
-    fwrite(&riff, 4, 1, f);
-    fwrite("WAVEfmt ", 1, 8, f);
-    fwrite(&fmt_size, 4, 1, f);
-    fwrite(&pcm, 2, 1, f);
-    fwrite(&mono, 2, 1, f);
-    fwrite(&rate, 4, 1, f);
-    fwrite(&bytes_per_s, 4, 1, f);
-    fwrite(&align, 2, 1, f);
-    fwrite(&bits, 2, 1, f);
-    fwrite("data", 1, 4, f);
-    fwrite(&data, 4, 1, f);
-    for (uint32_t i = 0; i < samples; ++i) fwrite("\0\0", 1, 2, f);
-    fclose(f);
-    return path;
-}
-
 TEST_F(Audio, ShutdownFreesTheCurrentMusicBeforeClosingTheDevice) {
     config.mixer = 1;
     start();
-    const std::string wav = write_silence_wav();
-    ASSERT_FALSE(wav.empty());
-    ASSERT_EQ(ORVEX_PlayMusic(wav.c_str(), INT32_MAX), 0);
+    TempDir dir;
+    const std::string silence = dir / "silence.wav";
+    ASSERT_TRUE(write_file(silence, wav({.silent = true})));
+    ASSERT_EQ(ORVEX_PlayMusic(silence.c_str(), INT32_MAX), 0);
     ASSERT_NE(orvex.music, nullptr);
     ORVEX_Quit();  // LeakSanitizer reports the stream if this forgets it
     EXPECT_EQ(orvex.music, nullptr);
-    remove(wav.c_str());
 }
 
 //------------------------------------------------------------------------------------------
@@ -172,21 +144,19 @@ TEST_F(StartupFailure, UnusableConfigurationsAreRefusedWithAMessage) {
         config.width = c.width;
         config.height = c.height;
         config.scale = c.scale;
-        testing::internal::CaptureStderr();
-        EXPECT_EQ(ORVEX_Init(&config), -1);
-        EXPECT_EQ(testing::internal::GetCapturedStderr(), c.message);
+        EXPECT_EQ(stderr_of([&] { EXPECT_EQ(ORVEX_Init(&config), -1); }), c.message);
         EXPECT_EQ(ORVEX_GetRenderer(), nullptr);
     }
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(ORVEX_Init(nullptr), -1);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "ORVEX_Init: config is null\n");
+    EXPECT_EQ(stderr_of([] { EXPECT_EQ(ORVEX_Init(nullptr), -1); }),
+              "ORVEX_Init: config is null\n");
 }
 
 TEST_F(StartupFailure, AVideoFailureIsLoggedAndLeavesNothingBehind) {
-    setenv("SDL_VIDEODRIVER", "no-such-driver", 1);
     SdlLogCapture log;
-    EXPECT_EQ(ORVEX_Init(&config), -1);
-    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    {
+        ScopedEnv no_video("SDL_VIDEODRIVER", "no-such-driver");
+        EXPECT_EQ(ORVEX_Init(&config), -1);
+    }
     ASSERT_EQ(log.lines().size(), 1u);
     EXPECT_NE(log.lines()[0].find("no-such-driver"), std::string::npos) << log.lines()[0];
     EXPECT_EQ(orvex.video.window, nullptr);
@@ -197,9 +167,7 @@ TEST_F(StartupFailure, AVideoFailureIsLoggedAndLeavesNothingBehind) {
 TEST_F(StartupFailure, ASecondStartWhileRunningIsRefusedAndHarmsNothing) {
     start();
     SDL_Window* window = orvex.video.window;
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(ORVEX_Init(&config), -1);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+    EXPECT_EQ(stderr_of([&] { EXPECT_EQ(ORVEX_Init(&config), -1); }),
               "ORVEX_Init: the engine is already started; call ORVEX_Quit first\n");
     EXPECT_EQ(orvex.video.window, window);
     EXPECT_EQ(ORVEX_DrawBegin(), 0);
@@ -225,8 +193,8 @@ TEST_F(Shutdown, QuitForgetsEveryHandleAndIsSafeTwiceAndBeforeStart) {
 
 TEST_F(Shutdown, ARestartBeginsFromCleanDeviceState) {
     start();
-    push_key(SDL_KEYDOWN, SDL_SCANCODE_J);
-    push_button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT, 7, 7);
+    push_key(SDL_SCANCODE_J, true);
+    push_button(SDL_BUTTON_RIGHT, true, 7, 7);
     push_quit();
     ORVEX_Cycle();
     SDL_SetWindowSize(orvex.video.window, 1280, 960);

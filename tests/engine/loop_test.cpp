@@ -12,7 +12,7 @@ using KeyStates = EngineTest;
 
 TEST_F(KeyStates, AHeldKeyReadsPressedInItsFirstTurnOnlyThenDown) {
     start();
-    push_key(SDL_KEYDOWN, KEY_A);
+    push_key(KEY_A, true);
     ORVEX_Cycle();
     EXPECT_EQ(ORVEX_GetKeyState(KEY_A), ORVEX_KEY_PRESSED);
     EXPECT_TRUE(ORVEX_IsKeyPressed(KEY_A));
@@ -24,7 +24,7 @@ TEST_F(KeyStates, AHeldKeyReadsPressedInItsFirstTurnOnlyThenDown) {
         EXPECT_TRUE(ORVEX_IsKeyDown(KEY_A));
         EXPECT_FALSE(ORVEX_IsKeyUp(KEY_A));
     }
-    push_key(SDL_KEYUP, KEY_A);
+    push_key(KEY_A, false);
     ORVEX_Cycle();
     EXPECT_TRUE(ORVEX_IsKeyReleased(KEY_A));
     EXPECT_TRUE(ORVEX_IsKeyUp(KEY_A));
@@ -36,8 +36,8 @@ TEST_F(KeyStates, AHeldKeyReadsPressedInItsFirstTurnOnlyThenDown) {
 
 TEST_F(KeyStates, APressAndReleaseInOneTurnReadsReleasedThenUp) {
     start();
-    push_key(SDL_KEYDOWN, KEY_SPACE);
-    push_key(SDL_KEYUP, KEY_SPACE);
+    push_key(KEY_SPACE, true);
+    push_key(KEY_SPACE, false);
     ORVEX_Cycle();
     EXPECT_EQ(ORVEX_GetKeyState(KEY_SPACE), ORVEX_KEY_RELEASED);
     EXPECT_FALSE(ORVEX_IsKeyPressed(KEY_SPACE));
@@ -47,13 +47,13 @@ TEST_F(KeyStates, APressAndReleaseInOneTurnReadsReleasedThenUp) {
 
 TEST_F(KeyStates, AutoRepeatIsIgnoredButARealSecondPressCounts) {
     start();
-    push_key(SDL_KEYDOWN, KEY_A);
+    push_key(KEY_A, true);
     ORVEX_Cycle();
     ORVEX_Cycle();
-    push_key(SDL_KEYDOWN, KEY_A, 1);
+    push_key(KEY_A, true, true);
     ORVEX_Cycle();
     EXPECT_EQ(ORVEX_GetKeyState(KEY_A), ORVEX_KEY_DOWN);
-    push_key(SDL_KEYDOWN, KEY_A);
+    push_key(KEY_A, true);
     ORVEX_Cycle();
     EXPECT_EQ(ORVEX_GetKeyState(KEY_A), ORVEX_KEY_PRESSED);
 }
@@ -67,7 +67,7 @@ TEST_F(KeyStates, ScancodesOutsideTheTableReadAsUpAndAreNeverStored) {
         EXPECT_FALSE(ORVEX_IsKeyPressed(code));
         EXPECT_FALSE(ORVEX_IsKeyReleased(code));
     }
-    push_key(SDL_KEYDOWN, ORVEX_MAX_KEYS + 88);
+    push_key(ORVEX_MAX_KEYS + 88, true);
     ORVEX_Event ev = {};
     EXPECT_EQ(ORVEX_PumpEvents(&ev), 0);
     EXPECT_EQ(ev.kind, ORVEX_EVENT_KEY_DOWN);
@@ -87,8 +87,8 @@ TEST_F(Pump, TheOutRecordHoldsTheLastKeyEventOfTheCall) {
     EXPECT_EQ(ORVEX_PumpEvents(&ev), 0);
     EXPECT_EQ(ev.kind, 77);  // empty queue: untouched
     EXPECT_EQ(ev.code, 77);
-    push_key(SDL_KEYDOWN, KEY_A);
-    push_key(SDL_KEYUP, KEY_SPACE);
+    push_key(KEY_A, true);
+    push_key(KEY_SPACE, false);
     push_motion(5, 6);
     EXPECT_EQ(ORVEX_PumpEvents(&ev), 0);
     EXPECT_EQ(ev.kind, ORVEX_EVENT_KEY_UP);
@@ -98,7 +98,7 @@ TEST_F(Pump, TheOutRecordHoldsTheLastKeyEventOfTheCall) {
 TEST_F(Pump, AutoRepeatLeavesTheOutRecordAlone) {
     start();
     ORVEX_Event ev = {.kind = 77, .code = 77};
-    push_key(SDL_KEYDOWN, KEY_A, 1);
+    push_key(KEY_A, true, true);
     EXPECT_EQ(ORVEX_PumpEvents(&ev), 0);
     EXPECT_EQ(ev.kind, 77);
     EXPECT_EQ(ev.code, 77);
@@ -108,7 +108,7 @@ TEST_F(Pump, AQuitStopsTheCallAndLeavesLaterEventsQueued) {
     start();
     ORVEX_Event ev = {.kind = 5, .code = 42};
     push_quit();
-    push_key(SDL_KEYDOWN, KEY_A);
+    push_key(KEY_A, true);
     EXPECT_EQ(ORVEX_PumpEvents(&ev), 1);
     EXPECT_EQ(ev.kind, ORVEX_EVENT_QUIT);
     EXPECT_EQ(ev.code, 42);  // a quit carries no code
@@ -130,13 +130,13 @@ TEST_F(Mouse, MotionAndButtonsMoveTheRawPositionAndAgeLikeKeys) {
     ORVEX_Cycle();
     EXPECT_EQ(orvex.input.mouse_x, 10);
     EXPECT_EQ(orvex.input.mouse_y, 20);
-    push_button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 30, 40);
+    push_button(SDL_BUTTON_LEFT, true, 30, 40);
     ORVEX_Cycle();
     EXPECT_EQ(ORVEX_GetButtonState(SDL_BUTTON_LEFT), ORVEX_KEY_PRESSED);
     EXPECT_EQ(orvex.input.mouse_x, 30);
     ORVEX_Cycle();
     EXPECT_EQ(ORVEX_GetButtonState(SDL_BUTTON_LEFT), ORVEX_KEY_DOWN);
-    push_button(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 50, 60);
+    push_button(SDL_BUTTON_LEFT, false, 50, 60);
     ORVEX_Cycle();
     EXPECT_EQ(ORVEX_GetButtonState(SDL_BUTTON_LEFT), ORVEX_KEY_RELEASED);
     ORVEX_GetMousePos(&x, &y);  // before any present: offsets 1, scale 1
@@ -144,18 +144,14 @@ TEST_F(Mouse, MotionAndButtonsMoveTheRawPositionAndAgeLikeKeys) {
     EXPECT_EQ(y, 59);
     ORVEX_Cycle();
     EXPECT_EQ(ORVEX_GetButtonState(SDL_BUTTON_LEFT), ORVEX_KEY_UP);
-    push_button(SDL_MOUSEBUTTONDOWN, 255, 1, 1);
+    push_button(255, true, 1, 1);
     ORVEX_Cycle();
     EXPECT_EQ(ORVEX_GetButtonState(255), ORVEX_KEY_PRESSED);
 }
 
 TEST_F(Mouse, OtherEventsDoNotMoveTheMouse) {
     start();
-    SDL_Event wheel = {};
-    wheel.type = SDL_MOUSEWHEEL;
-    wheel.wheel.x = 99;
-    wheel.wheel.y = 99;
-    SDL_PushEvent(&wheel);
+    push_wheel(99, 99);
     ORVEX_Cycle();
     EXPECT_EQ(orvex.input.mouse_x, 320);
     EXPECT_EQ(orvex.input.mouse_y, 240);
@@ -188,7 +184,7 @@ using MainLoop = EngineTest;
 TEST_F(MainLoop, AQuitStillDrainsTheQueueAndRunsTheFrameOnceMore) {
     start();
     push_quit();
-    push_key(SDL_KEYDOWN, KEY_A);
+    push_key(KEY_A, true);
     FrameLog log;
     EXPECT_EQ(ORVEX_MainLoop(logging_frame, &log), 0);
     EXPECT_EQ(log.calls, 1);
@@ -219,7 +215,6 @@ TEST_F(MainLoop, ALoopStartedAfterQuitRunsNoTurnAtAll) {
 
 TEST_F(MainLoop, ANullFrameFunctionIsRefusedWithAMessage) {
     start();
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(ORVEX_MainLoop(nullptr, nullptr), -1);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "ORVEX_MainLoop: frame is null\n");
+    EXPECT_EQ(stderr_of([] { EXPECT_EQ(ORVEX_MainLoop(nullptr, nullptr), -1); }),
+              "ORVEX_MainLoop: frame is null\n");
 }

@@ -14,7 +14,7 @@ namespace {
 class AudioOff : public testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(engine.started); }
-    Engine engine{0};
+    Engine engine{headless_config(64, 64)};
 };
 
 class AudioOn : public testing::Test {
@@ -23,7 +23,7 @@ protected:
         ASSERT_TRUE(engine.started);
         ASSERT_NE(orvex.config.mixer, 0) << "the dummy audio device did not open";
     }
-    Engine engine{1};
+    Engine engine{headless_config(64, 64, 1)};
     TempDir dir;
 };
 
@@ -60,7 +60,7 @@ TEST_F(AudioOff, MusicIsRefusedAndStoppingIsSilent) {
 //------------------------------------------------------------------------------------------
 TEST_F(AudioOn, PlayingTheSameMusicAgainRestartsItFromTheBeginning) {
     const std::string path = dir / "theme.wav";
-    write_file(path, wav(48000 * 4));
+    write_file(path, wav({.frames = 48000 * 4}));
     ASSERT_EQ(ORVEX_PlayMusic(path.c_str(), 0), 0);
     ASSERT_TRUE(played_past(0.5));
     ASSERT_EQ(ORVEX_PlayMusic(path.c_str(), 0), 0);
@@ -70,7 +70,7 @@ TEST_F(AudioOn, PlayingTheSameMusicAgainRestartsItFromTheBeginning) {
 
 TEST_F(AudioOn, AMissingFileHaltsWhatPlayedAndFails) {
     const std::string path = dir / "theme.wav";
-    write_file(path, wav(48000));
+    write_file(path, wav({.frames = 48000}));
     ASSERT_EQ(ORVEX_PlayMusic(path.c_str(), -1), 0);
     const std::string missing = dir / "missing.wav";
     std::string err = stderr_of([&] { EXPECT_EQ(ORVEX_PlayMusic(missing.c_str(), 1), -1); });
@@ -81,7 +81,7 @@ TEST_F(AudioOn, AMissingFileHaltsWhatPlayedAndFails) {
 
 TEST_F(AudioOn, StoppingFreesTheMusicAndIsSilentWhenThereIsNone) {
     const std::string path = dir / "theme.wav";
-    write_file(path, wav(48000));
+    write_file(path, wav({.frames = 48000}));
     ASSERT_EQ(ORVEX_PlayMusic(path.c_str(), 0), 0);
     ORVEX_StopMusic();
     EXPECT_EQ(orvex.music, nullptr);
@@ -93,11 +93,9 @@ TEST_F(AudioOn, StoppingFreesTheMusicAndIsSilentWhenThereIsNone) {
 // Sounds
 //------------------------------------------------------------------------------------------
 TEST_F(AudioOn, TheVolumeStaysWithTheSound) {
-    ResourceId id = ORVEX_LoadResource([&] {
-        write_file(dir / "blip.wav", wav(4800));
-        return dir / "blip.wav";
-    }()
-                                           .c_str());
+    const std::string path = dir / "blip.wav";
+    write_file(path, wav({.frames = 4800}));
+    ResourceId id = ORVEX_LoadResource(path.c_str());
     ASSERT_NE(id, 0u);
     Mix_Chunk* chunk = ORVEX_GetResourceData(id)->sound.chunk;
     const std::pair<float, int> cases[] = {{0.5f, 64}, {1.0f, 128}, {0.999f, 127}, {0.0f, 0}};
@@ -131,13 +129,13 @@ TEST_F(AudioOn, EveryRefusalNamesItsCause) {
 
 TEST_F(AudioOn, SoundsReloadInPlaceWhenTheirFileChanges) {
     const std::string path = dir / "blip.wav";
-    write_file(path, wav(4800));
+    write_file(path, wav({.frames = 4800}));
     ResourceId id = ORVEX_LoadResource(path.c_str());
     ASSERT_NE(id, 0u);
-    set_mtime(path, 1700000000);
+    ASSERT_TRUE(set_mtime(path, 1700000000));
     ORVEX_HotReload();
-    write_file(path, wav(9600));
-    set_mtime(path, 1700000001);
+    write_file(path, wav({.frames = 9600}));
+    ASSERT_TRUE(set_mtime(path, 1700000001));
     ORVEX_HotReload();
     EXPECT_EQ(ORVEX_GetResourceData(id)->sound.chunk->alen, 9600u * 2 * 8);  // 8 device channels
 }

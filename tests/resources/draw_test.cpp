@@ -73,7 +73,7 @@ protected:
         return result;
     }
 
-    Engine engine{0, SIZE};
+    Engine engine{headless_config(SIZE, SIZE)};
     SDL_Texture* target = nullptr;
     ResourceId image = 0;
     std::vector<uint32_t> pixels;

@@ -6,8 +6,7 @@
 #include <SDL_image.h>
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
+#include <cstring>
 
 #include "engine_state.hpp"
 #include "support.hpp"
@@ -34,11 +33,6 @@ SDL_Surface* pattern_surface(int32_t w, int32_t h) {
         }
     }
     return s;
-}
-
-Bytes read_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
 }
 
 void write_png(const std::string& path, int32_t w, int32_t h) {
@@ -102,7 +96,7 @@ bool near(uint32_t a, uint32_t b) {
 class Images : public testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(engine.started); }
-    Engine engine;
+    Engine engine{headless_config(64, 64)};
     TempDir dir;
 
     void expect_pattern(ResourceId id, int32_t w, int32_t h, const char* what) {
@@ -154,11 +148,11 @@ TEST_F(Images, ABmpRewrittenAsPngReloadsUnderTheSameIdAndBrokenPngKeepsIt) {
     write_file(path, pattern_bmp(8, 4));
     const ResourceId id = ORVEX_LoadResource(path.c_str());
     expect_pattern(id, 8, 4, "BMP first");
-    set_mtime(path, 1700000000);
+    ASSERT_TRUE(set_mtime(path, 1700000000));
     ORVEX_HotReload();
 
     write_png(path, 30, 12);
-    set_mtime(path, 1700000001);
+    ASSERT_TRUE(set_mtime(path, 1700000001));
     ORVEX_HotReload();
     expect_pattern(id, 30, 12, "PNG after the reload");
     EXPECT_EQ(orvex.registry.count, 1u);
@@ -168,7 +162,7 @@ TEST_F(Images, ABmpRewrittenAsPngReloadsUnderTheSameIdAndBrokenPngKeepsIt) {
     broken.resize(broken.size() / 2);
     SDL_Texture* before = ORVEX_GetResourceData(id)->image.texture;
     write_file(path, broken);
-    set_mtime(path, 1700000002);
+    ASSERT_TRUE(set_mtime(path, 1700000002));
     const std::string err = stderr_of(ORVEX_HotReload);
     EXPECT_NE(err.find(std::string(SDL_GetError()) + "\n"), std::string::npos) << err;
     EXPECT_EQ(ORVEX_GetResourceData(id)->image.texture, before);

@@ -3,9 +3,9 @@
 // by file times set explicitly.
 #include <SDL.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstring>
+#include <filesystem>
 
 #include "engine_state.hpp"
 #include "support.hpp"
@@ -17,7 +17,7 @@ namespace {
 class Registry : public testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(engine.started); }
-    Engine engine;
+    Engine engine{headless_config(64, 64)};
     TempDir dir;
 
     // Registers a file with these contents, first written at `path`.
@@ -31,8 +31,6 @@ Bytes raw_of(ResourceId id) {
     const ResourcePayload* p = ORVEX_GetResourceData(id);
     return Bytes(p->raw.data, p->raw.data + p->raw.size);
 }
-
-Bytes text(const char* s) { return Bytes(s, s + strlen(s)); }
 
 }  // namespace
 
@@ -56,7 +54,7 @@ TEST_F(Registry, TheSameTypeAndExactPathGiveTheSameIdWithoutReadingAgain) {
     const std::string path = dir / "A.BMP";
     ResourceId id = load(path, solid_bmp(4, 4));
     ASSERT_NE(id, 0u);
-    ASSERT_EQ(unlink(path.c_str()), 0);  // a second read would now fail
+    ASSERT_TRUE(std::filesystem::remove(path));  // a second read would now fail
     EXPECT_EQ(ORVEX_LoadResource(path.c_str()), id);
     EXPECT_EQ(ORVEX_LoadResourceTyped(ORVEX_RESOURCE_IMAGE, path.c_str()), id);
 
@@ -83,7 +81,7 @@ TEST_F(Registry, MemoryBlocksAreNeverDeDuplicated) {
 // Types and payloads
 //------------------------------------------------------------------------------------------
 TEST_F(Registry, TheTypeComesFromTheLastDotCaseInsensitively) {
-    ASSERT_EQ(mkdir((dir / "dir.d").c_str(), 0700), 0);
+    ASSERT_TRUE(std::filesystem::create_directory(dir / "dir.d"));
     const Bytes b = text("bytes");
     EXPECT_EQ(ORVEX_GetResourceType(load(dir / "data.bin", b)), ORVEX_RESOURCE_RAW);
     EXPECT_EQ(ORVEX_GetResourceType(load(dir / "noext", b)), ORVEX_RESOURCE_RAW);
@@ -94,7 +92,8 @@ TEST_F(Registry, TheTypeComesFromTheLastDotCaseInsensitively) {
     EXPECT_EQ(ORVEX_GetResourceType(load(dir / "s.qoi", solid_bmp(3, 5))), ORVEX_RESOURCE_IMAGE);
     EXPECT_EQ(ORVEX_GetResourceType(load(dir / "s.bmp.bak", b)), ORVEX_RESOURCE_RAW);
     // A sound by name, refused here because this engine runs without audio.
-    std::string err = stderr_of([&] { EXPECT_EQ(load(dir / "clip.WaV", wav(480)), 0u); });
+    std::string err =
+        stderr_of([&] { EXPECT_EQ(load(dir / "clip.WaV", wav({.frames = 480})), 0u); });
     EXPECT_NE(err.find("audio mixer disabled, skip loading"), std::string::npos) << err;
 }
 
@@ -213,7 +212,7 @@ TEST_F(Registry, BlocksAndFilesOf2GiBOrMoreAreRefusedNotTruncated) {
 
     const std::string big = dir / "big.bin";  // sparse: takes no room on disk
     write_file(big, {});
-    ASSERT_EQ(truncate(big.c_str(), 0x80000000LL), 0);
+    std::filesystem::resize_file(big, 0x80000000u);
     err = stderr_of([&] { EXPECT_EQ(ORVEX_LoadResource(big.c_str()), 0u); });
     EXPECT_EQ(err, big + ": file of 2147483648 bytes is too large (2 GiB or more)\n");
     EXPECT_EQ(orvex.registry.count, 0u);
@@ -243,7 +242,7 @@ TEST_F(Registry, ReloadingAMemoryEntryNamesIt) {
 TEST_F(Registry, AScanOfAnUnchangedFileReloadsNothing) {
     const std::string path = dir / "notes.txt";
     write_file(path, text("first"));
-    set_mtime(path, 1700000000, 5);
+    ASSERT_TRUE(set_mtime(path, 1700000000, 5));
     ResourceId id = ORVEX_LoadResource(path.c_str());
     const uint8_t* data = ORVEX_GetResourceData(id)->raw.data;
     ORVEX_HotReload();
@@ -254,10 +253,10 @@ TEST_F(Registry, AScanOfAnUnchangedFileReloadsNothing) {
 TEST_F(Registry, AChangeReloadsInPlaceUnderTheSameId) {
     const std::string path = dir / "notes.txt";
     ResourceId id = load(path, text("first"));
-    set_mtime(path, 1700000000);
+    ASSERT_TRUE(set_mtime(path, 1700000000));
     ORVEX_HotReload();
     write_file(path, text("second version"));
-    set_mtime(path, 1700000060);
+    ASSERT_TRUE(set_mtime(path, 1700000060));
     ORVEX_Cycle();  // every engine turn runs the scan
     EXPECT_EQ(raw_of(id), text("second version"));
     EXPECT_STREQ(ORVEX_GetResourcePath(id), path.c_str());
@@ -268,17 +267,17 @@ TEST_F(Registry, AChangeReloadsInPlaceUnderTheSameId) {
 TEST_F(Registry, TwoSavesWithinOneSecondAreBothSeen) {
     const std::string path = dir / "level.txt";
     ResourceId id = load(path, text("v1"));
-    set_mtime(path, 1700000000, 100);
+    ASSERT_TRUE(set_mtime(path, 1700000000, 100));
     ORVEX_HotReload();
     write_file(path, text("v2"));
-    set_mtime(path, 1700000000, 900);
+    ASSERT_TRUE(set_mtime(path, 1700000000, 900));
     ORVEX_HotReload();
     EXPECT_EQ(raw_of(id), text("v2"));
     EXPECT_EQ(ORVEX_GetResource(id)->mtime, 1700000000);
 
     // Same time to the nanosecond, other size: still a change.
     write_file(path, text("v3 is longer"));
-    set_mtime(path, 1700000000, 900);
+    ASSERT_TRUE(set_mtime(path, 1700000000, 900));
     ORVEX_HotReload();
     EXPECT_EQ(raw_of(id), text("v3 is longer"));
 }
@@ -286,11 +285,11 @@ TEST_F(Registry, TwoSavesWithinOneSecondAreBothSeen) {
 TEST_F(Registry, TimesPast2038AreKeptWhole) {
     const std::string path = dir / "future.txt";
     ResourceId id = load(path, text("a"));
-    set_mtime(path, 4102444800);  // 2100-01-01
+    ASSERT_TRUE(set_mtime(path, 4102444800));  // 2100-01-01
     ORVEX_HotReload();
     EXPECT_EQ(ORVEX_GetResource(id)->mtime, 4102444800);
     write_file(path, text("b"));
-    set_mtime(path, 4102444801);
+    ASSERT_TRUE(set_mtime(path, 4102444801));
     ORVEX_HotReload();
     EXPECT_EQ(raw_of(id), text("b"));
 }
@@ -298,12 +297,12 @@ TEST_F(Registry, TimesPast2038AreKeptWhole) {
 TEST_F(Registry, AFailedDecodeKeepsTheOldImageUntilTheNextChange) {
     const std::string path = dir / "hero.bmp";
     ResourceId id = load(path, solid_bmp(8, 4));
-    set_mtime(path, 1700000000);
+    ASSERT_TRUE(set_mtime(path, 1700000000));
     ORVEX_HotReload();
     SDL_Texture* before = ORVEX_GetResourceData(id)->image.texture;
 
     write_file(path, text("half-written"));
-    set_mtime(path, 1700000001);
+    ASSERT_TRUE(set_mtime(path, 1700000001));
     std::string err = stderr_of(ORVEX_HotReload);
     EXPECT_FALSE(err.empty());
     EXPECT_EQ(ORVEX_GetResourceData(id)->image.texture, before);
@@ -311,7 +310,7 @@ TEST_F(Registry, AFailedDecodeKeepsTheOldImageUntilTheNextChange) {
     EXPECT_EQ(stderr_of(ORVEX_HotReload), "");  // not retried while the file stays the same
 
     write_file(path, solid_bmp(16, 2));
-    set_mtime(path, 1700000002);
+    ASSERT_TRUE(set_mtime(path, 1700000002));
     ORVEX_HotReload();
     EXPECT_EQ(ORVEX_GetImageWidth(id), 16);
     EXPECT_EQ(ORVEX_GetImageHeight(id), 2);
@@ -320,20 +319,20 @@ TEST_F(Registry, AFailedDecodeKeepsTheOldImageUntilTheNextChange) {
 TEST_F(Registry, ADeletedFileIsReportedAndReloadedWhenItReturns) {
     const std::string path = dir / "temp.txt";
     ResourceId id = load(path, text("kept"));
-    set_mtime(path, 1700000000);
+    ASSERT_TRUE(set_mtime(path, 1700000000));
     ORVEX_HotReload();
-    ASSERT_EQ(unlink(path.c_str()), 0);
+    ASSERT_TRUE(std::filesystem::remove(path));
     std::string err = stderr_of(ORVEX_HotReload);
     EXPECT_EQ(err, path + ": No such file or directory\n");
     EXPECT_EQ(ORVEX_GetResource(id)->mtime, 0);
     EXPECT_EQ(raw_of(id), text("kept"));
 
     write_file(path, text("back"));
-    set_mtime(path, 1700000100);
+    ASSERT_TRUE(set_mtime(path, 1700000100));
     EXPECT_EQ(stderr_of(ORVEX_HotReload), "");
     EXPECT_EQ(raw_of(id), text("back"));
     write_file(path, text("edited"));
-    set_mtime(path, 1700000200);
+    ASSERT_TRUE(set_mtime(path, 1700000200));
     ORVEX_HotReload();
     EXPECT_EQ(raw_of(id), text("edited"));
 }
