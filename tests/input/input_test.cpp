@@ -6,27 +6,14 @@
 #include "input.hpp"
 #include "input_internal.hpp"
 #include "orvex.hpp"
+#include "support.hpp"
 #include "virtual_pad.hpp"
+
+using namespace support;
 
 namespace {
 
 enum : int32_t { KEY_A = SDL_SCANCODE_A, KEY_B = SDL_SCANCODE_B, KEY_C = SDL_SCANCODE_C };
-
-void push_key(int32_t scancode, bool down) {
-    SDL_Event e{};
-    e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-    e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
-    e.key.keysym.scancode = SDL_Scancode(scancode);
-    ASSERT_EQ(SDL_PushEvent(&e), 1) << SDL_GetError();
-}
-
-void push_mouse_button(uint8_t button, bool down) {
-    SDL_Event e{};
-    e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-    e.button.button = button;
-    e.button.state = down ? SDL_PRESSED : SDL_RELEASED;
-    ASSERT_EQ(SDL_PushEvent(&e), 1) << SDL_GetError();
-}
 
 struct Answers {
     bool down, up, pressed, released;
@@ -46,10 +33,7 @@ class InputActions : public testing::Test {
 protected:
     void SetUp() override {
         input_reset();
-        ORVEX_Config config{};
-        config.width = config.height = 64;
-        config.scale = 1;
-        config.title = "input test";
+        const ORVEX_Config config = headless_config(64, 64);
         SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");  // no focus offscreen
         ASSERT_EQ(ORVEX_Init(&config), 0);
     }
@@ -180,7 +164,7 @@ TEST_F(InputActions, APadButtonAndAMouseButtonEachDriveTheActionLikeAKey) {
     EXPECT_EQ(ask("move"), (Answers{false, true, false, false}));
 
     pad.set(SDL_CONTROLLER_BUTTON_A, true);  // not bound
-    push_mouse_button(SDL_BUTTON_RIGHT, true);
+    push_button(SDL_BUTTON_RIGHT, true);
     ORVEX_Cycle();
     EXPECT_EQ(ask("move"), (Answers{false, true, false, false}));
 
@@ -193,10 +177,10 @@ TEST_F(InputActions, APadButtonAndAMouseButtonEachDriveTheActionLikeAKey) {
     ORVEX_Cycle();
     EXPECT_EQ(ask("move"), (Answers{false, true, false, true}));
 
-    push_mouse_button(SDL_BUTTON_LEFT, true);
+    push_button(SDL_BUTTON_LEFT, true);
     ORVEX_Cycle();
     EXPECT_EQ(ask("move"), (Answers{true, true, true, false}));
-    push_mouse_button(SDL_BUTTON_LEFT, false);
+    push_button(SDL_BUTTON_LEFT, false);
     ORVEX_Cycle();
     EXPECT_EQ(ask("move"), (Answers{false, true, false, true}));
 }
@@ -210,7 +194,7 @@ TEST_F(InputActions, ButtonsHaveTheirOwnRoomBesideTheFourKeysAndGoWithAClear) {
     }
     EXPECT_EQ(input[0].nb_binds, INPUT_MAX_BINDS);
     EXPECT_EQ(input[0].nb_device_binds, INPUT_MAX_DEVICE_BINDS);
-    push_mouse_button(1, true);
+    push_button(1, true);
     ORVEX_Cycle();
     EXPECT_TRUE(input_down("move"));
     input_clear("move");

@@ -163,10 +163,10 @@ TEST_F(Canvas, RemapTargetsAreCutToEightBits) {
 TEST_F(Canvas, RemapOfAColourOutsideTheTableIsReportedAndWritesNothing) {
     const std::vector<PxColor> before(px_palette, px_palette + PX_COLORS);
     for (int32_t c0 : {256, -2, INT32_MIN, INT32_MAX}) {
-        testing::internal::CaptureStderr();
-        px_remap({.c0 = c0, .c1 = 3});
-        px_dither_remap({.c0 = c0, .c1 = 3});
-        const std::string err = testing::internal::GetCapturedStderr();
+        const std::string err = stderr_of([&] {
+            px_remap({.c0 = c0, .c1 = 3});
+            px_dither_remap({.c0 = c0, .c1 = 3});
+        });
         EXPECT_NE(err.find("px_remap: colour " + std::to_string(c0) + " is outside 0..255"),
                   std::string::npos)
             << err;

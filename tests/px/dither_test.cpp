@@ -5,23 +5,6 @@
 
 constexpr int32_t kPaddedPitch = PX_ROW_BYTES + 36;
 
-// One pixel at a time, the colour table reread for every pixel.
-static uint32_t reference_dither(const uint8_t* pixels, const PxColor* pal, uint32_t s,
-                                 uint8_t* out, int32_t pitch) {
-    for (int32_t y = 0; y < PX_HEIGHT; y++) {
-        for (int32_t x = 0; x < PX_WIDTH; x++) {
-            const uint8_t i = pixels[y * PX_WIDTH + x];
-            const uint8_t t = pal[i].dither ? static_cast<uint8_t>(pal[i].dither - 1) : i;
-            s = s * 1103515245u + 12345u;
-            const uint32_t v = ((s >> 16) & 0x7fff) % 255;
-            const PxColor& c = v < t ? pal[254] : pal[0];
-            uint8_t* p = out + y * pitch + 4 * x;
-            p[0] = c.b, p[1] = c.g, p[2] = c.r, p[3] = 255;
-        }
-    }
-    return s;
-}
-
 struct Dither : Canvas {
     std::vector<uint8_t> fast =
         std::vector<uint8_t>(static_cast<size_t>(kPaddedPitch) * PX_HEIGHT, 0xcd);

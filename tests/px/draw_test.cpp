@@ -4,32 +4,11 @@
 
 using Pixels = std::vector<std::pair<int32_t, int32_t>>;
 
-// The error-term walk as written down, every step taken, in 64 bits; the plot rule rejects
-// what lies outside.
-static void reference_line(int64_t x0, int64_t y0, int64_t x1, int64_t y1, uint8_t color) {
-    const int64_t dx = std::abs(x1 - x0), dy = -std::abs(y1 - y0);
-    const int64_t sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
-    int64_t err = dx + dy, x = x0, y = y0;
-    for (;;) {
-        if (x >= INT32_MIN && x <= INT32_MAX && y >= INT32_MIN && y <= INT32_MAX)
-            px_plot(static_cast<int32_t>(x), static_cast<int32_t>(y), color);
-        if (x == x1 && y == y1) return;
-        const int64_t e2 = 2 * err;
-        if (e2 >= dy) err += dy, x += sx;
-        if (e2 <= dx) err += dx, y += sy;
-    }
-}
-
 // Pixels a line covers, as a set (the canvas cannot tell the order).
 static Pixels line_pixels(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
     memset(px_pixels, 0, sizeof px_pixels);
     px_line(x0, y0, x1, y1, 1);
-    Pixels lit;
-    for (int32_t y = 0; y < PX_HEIGHT; y++)
-        for (int32_t x = 0; x < PX_WIDTH; x++)
-            if (px_get(x, y)) lit.emplace_back(x, y);
-    std::sort(lit.begin(), lit.end());
-    return lit;
+    return lit_pixels();  // row-major order is sorted order
 }
 
 static Pixels sorted(Pixels p) {

@@ -12,24 +12,13 @@ class Render : public Canvas {
 protected:
     void SetUp() override {
         Canvas::SetUp();
-        const ORVEX_Config config = {.reserved = 0,
-                                     .width = 640,
-                                     .height = 480,
-                                     .scale = 1,
-                                     .fps = 0,
-                                     .pixel_perfect = 1,
-                                     .logical_size = 0,
-                                     .scale_linear = 0,
-                                     .show_cursor = 1,
-                                     .mixer = 0,
-                                     .title = "px test"};
-        ASSERT_EQ(ORVEX_Init(&config), 0);
+        ASSERT_TRUE(engine.started);
     }
     void TearDown() override {
-        px_deinit();
-        ORVEX_Quit();
+        px_deinit();  // the canvas texture goes before the engine's renderer
         Canvas::TearDown();
     }
+    Engine engine;
 
     // The render target's pixel (x, y) as 0xRRGGBB.
     static uint32_t target_pixel(int32_t x, int32_t y) {
@@ -90,9 +79,7 @@ TEST_F(Render, FailedLockIsReportedAndLeavesTheGeneratorAlone) {
     px_texture = SDL_CreateTexture(ORVEX_GetRenderer(), SDL_PIXELFORMAT_ARGB8888,
                                    SDL_TEXTUREACCESS_STATIC, PX_WIDTH, PX_HEIGHT);
     ASSERT_NE(px_texture, nullptr);
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(px_render(), -1);
-    const std::string err = testing::internal::GetCapturedStderr();
+    const std::string err = stderr_of([] { EXPECT_EQ(px_render(), -1); });
     EXPECT_EQ(err, std::string(SDL_GetError()) + "\n");
     EXPECT_EQ(px_rng_state, after_first);
     SDL_DestroyTexture(px_texture);
@@ -106,17 +93,13 @@ TEST_F(Render, FailedLockIsReportedAndLeavesTheGeneratorAlone) {
 
 TEST_F(Render, RenderWithoutTextureFails) {
     px_rng_state = 8;
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(px_render(), -1);
-    EXPECT_FALSE(testing::internal::GetCapturedStderr().empty());
+    EXPECT_NE(stderr_of([] { EXPECT_EQ(px_render(), -1); }), "");
     EXPECT_EQ(px_rng_state, 8u);
 }
 
 TEST(RenderWithoutEngine, InitFailsWithoutARendererAndChangesNothing) {
     px_rng_state = 3;
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(px_init(), -1);
-    EXPECT_FALSE(testing::internal::GetCapturedStderr().empty());
+    EXPECT_NE(stderr_of([] { EXPECT_EQ(px_init(), -1); }), "");
     EXPECT_EQ(px_texture, nullptr);
     EXPECT_EQ(px_rng_state, 3u);
 }
