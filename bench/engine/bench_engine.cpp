@@ -6,40 +6,11 @@
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 
-#include <atomic>
-#include <cstdlib>
-
 #include "engine_state.hpp"
-
-//------------------------------------------------------------------------------------------
-// Allocation counting
-//------------------------------------------------------------------------------------------
-// The process's malloc family, counted and forwarded to the C library's own allocator.
-extern "C" {
-void* __libc_malloc(size_t);
-void* __libc_calloc(size_t, size_t);
-void* __libc_realloc(void*, size_t);
-void __libc_free(void*);
-}
-
-static std::atomic<uint64_t> allocations{0};
-
-extern "C" void* malloc(size_t n) {
-    allocations.fetch_add(1, std::memory_order_relaxed);
-    return __libc_malloc(n);
-}
-extern "C" void* calloc(size_t n, size_t size) {
-    allocations.fetch_add(1, std::memory_order_relaxed);
-    return __libc_calloc(n, size);
-}
-extern "C" void* realloc(void* p, size_t n) {
-    allocations.fetch_add(1, std::memory_order_relaxed);
-    return __libc_realloc(p, n);
-}
-extern "C" void free(void* p) { __libc_free(p); }
+#include "support.hpp"
 
 static void count_allocations(benchmark::State& state, uint64_t before) {
-    const double n = static_cast<double>(allocations.load() - before);
+    const double n = static_cast<double>(support::allocations() - before);
     state.counters["allocs"] = benchmark::Counter(n, benchmark::Counter::kAvgIterations);
 }
 
@@ -48,7 +19,7 @@ static void count_allocations(benchmark::State& state, uint64_t before) {
 //------------------------------------------------------------------------------------------
 static void BM_Baseline_PollEmptyQueue(benchmark::State& state) {
     SDL_Event e;
-    const uint64_t before = allocations.load();
+    const uint64_t before = support::allocations();
     for (auto _ : state) {
         while (SDL_PollEvent(&e)) {}
     }
@@ -57,7 +28,7 @@ static void BM_Baseline_PollEmptyQueue(benchmark::State& state) {
 BENCHMARK(BM_Baseline_PollEmptyQueue);
 
 static void BM_Cycle_EmptyQueue(benchmark::State& state) {
-    const uint64_t before = allocations.load();
+    const uint64_t before = support::allocations();
     for (auto _ : state) ORVEX_Cycle();
     count_allocations(state, before);
 }
@@ -88,7 +59,7 @@ BENCHMARK(BM_Cycle_OneIdlePad);
 static void BM_Baseline_TargetCopyPresent(benchmark::State& state) {
     SDL_Renderer* r = orvex.video.renderer;
     const SDL_Rect dst = {0, 0, 640, 480};
-    const uint64_t before = allocations.load();
+    const uint64_t before = support::allocations();
     for (auto _ : state) {
         SDL_SetRenderTarget(r, orvex.video.target);
         SDL_SetRenderTarget(r, nullptr);
@@ -101,7 +72,7 @@ static void BM_Baseline_TargetCopyPresent(benchmark::State& state) {
 BENCHMARK(BM_Baseline_TargetCopyPresent);
 
 static void BM_DrawBegin_DrawEnd(benchmark::State& state) {
-    const uint64_t before = allocations.load();
+    const uint64_t before = support::allocations();
     for (auto _ : state) {
         ORVEX_DrawBegin();
         ORVEX_DrawEnd();
@@ -114,25 +85,11 @@ BENCHMARK(BM_DrawBegin_DrawEnd);
 // Main
 //------------------------------------------------------------------------------------------
 int main(int argc, char** argv) {
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
-    const ORVEX_Config config = {
-        .reserved = 0,
-        .width = 640,
-        .height = 480,
-        .scale = 1,
-        .fps = 0,
-        .pixel_perfect = 1,
-        .logical_size = 0,
-        .scale_linear = 0,
-        .show_cursor = 1,
-        .mixer = 0,
-        .title = "bench",
-    };
-    if (ORVEX_Init(&config) != 0) return 1;
+    support::use_headless_drivers();
+    support::Engine engine;
+    if (!engine.started) return 1;
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    ORVEX_Quit();
     return 0;
 }

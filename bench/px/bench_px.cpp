@@ -4,21 +4,16 @@
 #include <benchmark/benchmark.h>
 
 #include <cstring>
-#include <random>
 #include <vector>
 
 #include "px_internal.hpp"
+#include "support.hpp"
+
+using namespace support;
 
 //------------------------------------------------------------------------------------------
 // Fixtures
 //------------------------------------------------------------------------------------------
-static std::vector<uint8_t> random_bytes(size_t n, uint32_t seed) {
-    std::mt19937 rng(seed);
-    std::vector<uint8_t> v(n);
-    for (uint8_t& b : v) b = static_cast<uint8_t>(rng());
-    return v;
-}
-
 static std::vector<uint8_t> texture(PX_ROW_BYTES* PX_HEIGHT);
 static const std::vector<uint8_t> stage_pixels = random_bytes(640 * 480, 1);
 static const std::vector<uint8_t> square_pixels = random_bytes(400 * 256, 2);
@@ -32,29 +27,12 @@ static void set_dither_map(bool on) {
 //------------------------------------------------------------------------------------------
 // Dither
 //------------------------------------------------------------------------------------------
-// The rule written out per pixel, as the test's reference.
-static uint32_t literal_dither(uint32_t s, uint8_t* out) {
-    for (int32_t y = 0; y < PX_HEIGHT; y++) {
-        for (int32_t x = 0; x < PX_WIDTH; x++) {
-            const uint8_t i = px_pixels[y * PX_WIDTH + x];
-            const uint8_t t =
-                px_palette[i].dither ? static_cast<uint8_t>(px_palette[i].dither - 1) : i;
-            s = s * 1103515245u + 12345u;
-            const uint32_t v = ((s >> 16) & 0x7fff) % 255;
-            const PxColor& c = v < t ? px_palette[254] : px_palette[0];
-            uint8_t* p = out + y * PX_ROW_BYTES + 4 * x;
-            p[0] = c.b, p[1] = c.g, p[2] = c.r, p[3] = 255;
-        }
-    }
-    return s;
-}
-
 static void BM_DitherLiteral(benchmark::State& state) {
     set_dither_map(state.range(0));
     memcpy(px_pixels, stage_pixels.data(), PX_PIXELS);
     uint32_t s = 1;
     for (auto _ : state) {
-        s = literal_dither(s, texture.data());
+        s = reference_dither(px_pixels, px_palette, s, texture.data(), PX_ROW_BYTES);
         benchmark::DoNotOptimize(texture.data());
     }
     set_dither_map(false);
@@ -94,41 +72,19 @@ BENCHMARK(BM_DitherOutputOnly)->Unit(benchmark::kMicrosecond);
 //------------------------------------------------------------------------------------------
 // The game's frame: clear, four shaken quadrants of a stage picture, one 32x32 square
 //------------------------------------------------------------------------------------------
-struct Region {
-    int32_t x, y, ix, iy, w, h;
+// The four quadrants of a shaken stage picture and the 32x32 square.
+static const PxBlitArgs frame_blits[] = {
+    {.img = &stage, .x = -2, .y = 1, .w = 327, .h = 235},
+    {.img = &stage, .x = 329, .y = -1, .ix = 327, .w = -1, .h = 235},
+    {.img = &stage, .x = 1, .y = 237, .iy = 235, .w = 327, .h = -1},
+    {.img = &stage, .x = 326, .y = 236, .ix = 327, .iy = 235, .w = -1, .h = -1},
+    {.img = &square, .x = 300, .y = 200, .ix = 17, .iy = 9, .w = 32, .h = 32},
 };
-
-static const Region frame_regions[] = {
-    {-2, 1, 0, 0, 327, 235},
-    {329, -1, 327, 0, -1, 235},
-    {1, 237, 0, 235, 327, -1},
-    {326, 236, 327, 235, -1, -1},
-};
-
-static void literal_blit(const PxImage& im, const Region& r) {
-    int32_t W = r.w < 0 ? im.width : r.w;
-    if (im.width - r.ix < W) W = im.width - r.ix;
-    int32_t H = r.h < 0 ? im.height : r.h;
-    if (im.height - r.iy < H) H = im.height - r.iy;
-    for (int32_t j = 0; j < H; j++) {
-        for (int32_t i = 0; i < W; i++) {
-            const uint8_t c = im.pixels[(r.iy + j) * im.width + r.ix + i];
-            if (px_palette[c].transparent) continue;
-            px_plot(r.x + i, r.y + j, c);
-        }
-    }
-}
 
 static void BM_FrameLiteral(benchmark::State& state) {
     for (auto _ : state) {
-        for (int32_t y = 0; y < PX_HEIGHT; y++) {
-            for (int32_t x = 0; x < PX_WIDTH; x++) {
-                px_pixels[y * PX_WIDTH + x] = 0;
-                px_depth_buffer[y * PX_WIDTH + x] = 0;
-            }
-        }
-        for (const Region& r : frame_regions) literal_blit(stage, r);
-        literal_blit(square, {300, 200, 17, 9, 32, 32});
+        reference_clear(0);
+        for (const PxBlitArgs& b : frame_blits) reference_blit(b);
         benchmark::DoNotOptimize(px_pixels);
     }
 }
@@ -137,10 +93,7 @@ BENCHMARK(BM_FrameLiteral)->Unit(benchmark::kMicrosecond);
 static void BM_Frame(benchmark::State& state) {
     for (auto _ : state) {
         px_clear(0);
-        for (const Region& r : frame_regions)
-            px_blit(
-                {.img = &stage, .x = r.x, .y = r.y, .ix = r.ix, .iy = r.iy, .w = r.w, .h = r.h});
-        px_blit({.img = &square, .x = 300, .y = 200, .ix = 17, .iy = 9, .w = 32, .h = 32});
+        for (const PxBlitArgs& b : frame_blits) px_blit(b);
         benchmark::DoNotOptimize(px_pixels);
     }
 }

@@ -10,12 +10,12 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "engine_state.hpp"
 #include "file_watch.hpp"
+#include "support.hpp"
 
 namespace {
 
@@ -23,20 +23,15 @@ constexpr int kMaxFiles = 10000;
 
 // kMaxFiles small files in a scratch directory, made once and removed at exit.
 struct Files {
-    std::filesystem::path dir;
+    support::TempDir dir;
     std::vector<std::string> paths;
     Files() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "orvex-bench-XXXXXX").string();
-        dir = mkdtemp(pattern.data());
         for (int i = 0; i < kMaxFiles; ++i) {
-            paths.push_back((dir / ("asset_" + std::to_string(i) + ".dat")).string());
-            FILE* f = fopen(paths.back().c_str(), "wb");
-            fprintf(f, "payload of asset %d\n", i);
-            fclose(f);
+            paths.push_back(dir / ("asset_" + std::to_string(i) + ".dat"));
+            support::write_file(paths.back(),
+                                support::text("payload of asset " + std::to_string(i) + "\n"));
         }
     }
-    ~Files() { std::filesystem::remove_all(dir); }
 };
 
 const Files& files() {

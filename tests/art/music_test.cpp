@@ -12,6 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "support.hpp"
+
+using namespace support;
+
 namespace {
 
 struct Wav {
@@ -22,49 +26,32 @@ struct Wav {
     std::string error;
 };
 
-uint32_t le(const uint8_t* p, int n) {
-    uint32_t v = 0;
-    for (int i = n - 1; i >= 0; i--) v = v << 8 | p[i];
-    return v;
-}
-
-std::vector<uint8_t> slurp(const std::string& path) {
-    std::vector<uint8_t> b;
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return b;
-    uint8_t buf[65536];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) b.insert(b.end(), buf, buf + n);
-    std::fclose(f);
-    return b;
-}
-
 // Walks the RIFF chunks; any inconsistency is reported in error.
 Wav read_wav(const std::string& path) {
     Wav w;
-    std::vector<uint8_t> b = slurp(path);
+    const Bytes b = read_file(path);
     w.file_size = b.size();
     if (b.size() < 12 || std::memcmp(b.data(), "RIFF", 4) || std::memcmp(b.data() + 8, "WAVE", 4)) {
         w.error = "not a RIFF/WAVE file: " + path;
         return w;
     }
-    w.riff_size = le(&b[4], 4);
+    w.riff_size = get_le(&b[4], 4);
     bool data = false;
     for (size_t off = 12; off + 8 <= b.size();) {
-        uint32_t size = le(&b[off + 4], 4);
+        uint32_t size = get_le(&b[off + 4], 4);
         if (off + 8 + size > b.size()) {
             w.error = "chunk runs past the end of the file";
             return w;
         }
         const uint8_t* d = &b[off + 8];
         if (!std::memcmp(&b[off], "fmt ", 4) && size >= 16) {
-            w.format = (uint16_t)le(d, 2), w.channels = (uint16_t)le(d + 2, 2);
-            w.rate = le(d + 4, 4), w.byte_rate = le(d + 8, 4);
-            w.block_align = (uint16_t)le(d + 12, 2), w.bits = (uint16_t)le(d + 14, 2);
+            w.format = (uint16_t)get_le(d, 2), w.channels = (uint16_t)get_le(d + 2, 2);
+            w.rate = get_le(d + 4, 4), w.byte_rate = get_le(d + 8, 4);
+            w.block_align = (uint16_t)get_le(d + 12, 2), w.bits = (uint16_t)get_le(d + 14, 2);
         } else if (!std::memcmp(&b[off], "data", 4) && w.block_align >= 2) {
             data = true;
             for (uint32_t i = 0; i + w.block_align <= size; i += w.block_align)
-                w.samples.push_back((int16_t)le(d + i, 2));
+                w.samples.push_back((int16_t)get_le(d + i, 2));
         }
         off += 8 + size + (size & 1);
     }
@@ -156,15 +143,10 @@ TEST(MusicRise, IsAShortSeamlessLoopingWav) {
 
 TEST(MusicFiles, AMalformedFileIsToldApart) {
     // The reader the checks above rely on must not pass a file that is not a WAV.
-    std::string path = ::testing::TempDir() + "/not_a_wav.wav";
-    FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    std::fputs("RIFF....WAVEfmt \x10", f);
-    std::fclose(f);
-    Wav w = read_wav(path);
-    EXPECT_NE(w.error, "");
-    std::remove(path.c_str());
-    EXPECT_NE(read_wav(path + ".missing").error, "");
+    TempDir dir;
+    ASSERT_TRUE(write_file(dir / "not_a_wav.wav", text("RIFF....WAVEfmt \x10")));
+    EXPECT_NE(read_wav(dir / "not_a_wav.wav").error, "");
+    EXPECT_NE(read_wav(dir / "missing.wav").error, "");
 }
 
 TEST(MusicFiles, SdlMixerStreamsBothAsMusic) {

@@ -8,20 +8,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 
-namespace {
+#include "support.hpp"
 
-std::vector<uint8_t> slurp(const std::string& path) {
-    std::vector<uint8_t> b;
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return b;
-    int ch;
-    while ((ch = std::fgetc(f)) != EOF) b.push_back((uint8_t)ch);
-    std::fclose(f);
-    return b;
-}
+using namespace support;
+
+namespace {
 
 uint32_t be32(const uint8_t* p) { return (uint32_t)p[0] << 24 | p[1] << 16 | p[2] << 8 | p[3]; }
 
@@ -106,8 +99,7 @@ TEST(PreviewDither, FollowsTheGamesRuleAndItsGenerator) {
 // Reads a PNG of stored deflate blocks back and compares it with the pixels it was made from.
 static void expect_png(const std::string& path, const std::vector<uint8_t>& pix, int w, int h,
                        int channels, uint8_t colour_type) {
-    std::vector<uint8_t> f = slurp(path);
-    std::remove(path.c_str());
+    const Bytes f = read_file(path);
     ASSERT_GT(f.size(), 8u);
     EXPECT_EQ(std::memcmp(f.data(), "\x89PNG\r\n\x1a\n", 8), 0);
     std::vector<uint8_t> z;
@@ -146,18 +138,18 @@ TEST(PreviewPng, DecodesBackToItsPixelsWithValidChecksums) {
     const int w = 300, h = 260;  // over 65535 bytes: several stored blocks
     std::vector<uint8_t> pix((size_t)w * h);
     for (size_t i = 0; i < pix.size(); i++) pix[i] = (uint8_t)(i * 7);
-    std::string path = ::testing::TempDir() + "/preview_test.png";
-    ASSERT_TRUE(write_png_grey(path, pix.data(), w, h));
-    expect_png(path, pix, w, h, 1, 0);
+    TempDir dir;
+    ASSERT_TRUE(write_png_grey(dir / "preview.png", pix.data(), w, h));
+    expect_png(dir / "preview.png", pix, w, h, 1, 0);
 }
 
 TEST(PreviewPng, RgbaRowsCarryFourBytesAPixel) {
     const int w = 150, h = 130;
     std::vector<uint8_t> pix((size_t)w * h * 4);
     for (size_t i = 0; i < pix.size(); i++) pix[i] = (uint8_t)(i * 13 + i / 4);
-    std::string path = ::testing::TempDir() + "/preview_rgba_test.png";
-    ASSERT_TRUE(write_png_rgba(path, pix.data(), w, h));
-    expect_png(path, pix, w, h, 4, 6);
+    TempDir dir;
+    ASSERT_TRUE(write_png_rgba(dir / "preview.png", pix.data(), w, h));
+    expect_png(dir / "preview.png", pix, w, h, 4, 6);
 }
 
 TEST(PreviewPng, AnUnwritablePathFailsAndLeavesNothing) {
