@@ -6,6 +6,9 @@
 // line is turned into one point per pixel of its length, a rotated image into a surface of
 // its size), so far-off coordinates could cost gigabytes. Lines and images that reach far
 // beyond the target are therefore cut to the target here first (see "Far from the target").
+//
+// Index: Reporting / Conversions / Draw colour / Far from the target / Images /
+//        Lines, points and rectangles
 #include <SDL.h>
 
 #include <algorithm>

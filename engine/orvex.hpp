@@ -5,6 +5,10 @@
 // operations that register a resource return its id, 0 on failure; queries return their value.
 // Records that an operation takes begin with `reserved`, which is never read: build them with
 // designated initialisers; every field you do not mention is zero.
+//
+// Index: Limits and constants / Configuration, start-up and shutdown /
+//        Frame loop, events and device state / Frame presentation /
+//        Resource registry and hot reload / Audio / Renderer drawing
 #pragma once
 
 #include <cstdint>

@@ -4,6 +4,9 @@
 // identity) as it was read; the change scan at the start of every engine turn reloads an
 // entry in place when the file's stamp differs, and looks only at the files that the
 // watcher (file_watch.hpp) says may have changed. Files are read through files.hpp.
+//
+// Index: Reporting / Lookup / Table growth / Decoding / Path index / Release / Files / Registration /
+//        Reload and change scan / Accessors
 #include <SDL.h>
 #include <SDL_mixer.h>
 #include <strings.h>

@@ -1,6 +1,8 @@
 // The player module: the rules of the square (texture scroll, bobbing, music on press and
 // release of "move", sideways motion, wall turns that advance the stage) and its drawing.
 // Everything is in doubles except the counters; the square takes two rand() values a frame.
+//
+// Index: Rules / Player
 
 #include <cassert>
 #include <cmath>

@@ -1,6 +1,8 @@
 // px core: owns the canvas buffers, clip rectangle, current depth, colour table, generator
 // state and the canvas texture. Every buffer is a fixed static array and the colour table is
 // constant-initialised, so drawing works before main runs and nothing here allocates.
+//
+// Index: State / Colour table / Start and stop / Canvas state / Colour table settings / Helpers
 #undef NDEBUG  // the caller-error assertions stay in every build type
 #include <cassert>
 #include <cstdio>

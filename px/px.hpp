@@ -5,6 +5,9 @@
 // px_render turns the canvas into a two-colour stochastic dither in a streaming texture and
 // copies it onto the current render target. Drawing needs no set-up; only px_render needs
 // px_init (after ORVEX_Init). Caller errors stop the program through an assertion.
+//
+// Index: Limits and records / Start and stop / Canvas state / Colour table settings / Helpers /
+//        Drawing / Presentation
 #pragma once
 
 #include <cstdint>

@@ -2,6 +2,8 @@
 // every pixel through the plot rule. Each operation first cuts its work down to the part that
 // can land inside the clip rectangle (the rest would be rejected pixel by pixel anyway), so
 // far-away coordinates cost nothing and all arithmetic on them is done in 64 bits.
+//
+// Index: Ranges / Line / Rectangles / Blit
 #include <cstdio>
 #include <cstring>
 

@@ -3,6 +3,9 @@
 // several lanes that start one step apart and each jump ahead by the lane count, which yields
 // the exact serial sequence; the path is chosen once by CPU (AVX-512, else AVX2, else SSE2)
 // at run time.
+//
+// Index: Generator / Colour table snapshot / Plain C++ path / SSE2 path / AVX2 path / AVX-512 path /
+//        Dispatch / Presentation
 #include <bit>
 #include <cstdio>
 #include <cstring>

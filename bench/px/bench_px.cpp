@@ -1,6 +1,8 @@
 // Canvas speed: the dither conversion on every path against a literal per-pixel loop, the
 // game's frame of blits against a literal plot loop, and a line whose walk lies mostly off
 // the canvas. Baselines run in the same process, so the ratios compare like with like.
+//
+// Index: Fixtures / Dither / The game's frame / Lines
 #include <benchmark/benchmark.h>
 
 #include <cstring>

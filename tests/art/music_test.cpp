@@ -1,5 +1,7 @@
 // The two music loops the game streams: well-formed 48 kHz 16-bit PCM, long enough, mastered
 // to the agreed levels, never silent for long, and joining end to start without a click.
+//
+// Index: Reading WAV files / What a loop must meet / The two loops
 #include <SDL.h>
 #include <SDL_mixer.h>
 #include <gtest/gtest.h>
@@ -16,6 +18,9 @@
 
 using namespace support;
 
+//------------------------------------------------------------------------------------------
+// Reading WAV files
+//------------------------------------------------------------------------------------------
 namespace {
 
 struct Wav {
@@ -69,6 +74,13 @@ double rms_db(const std::vector<int16_t>& s, size_t from, size_t count) {
     return db(std::sqrt(sum / (double)count));
 }
 
+}  // namespace
+
+//------------------------------------------------------------------------------------------
+// What a loop must meet
+//------------------------------------------------------------------------------------------
+namespace {
+
 const std::string res = QUILLOW_RES_DIR;
 
 void expect_well_formed(const Wav& w) {
@@ -119,6 +131,9 @@ void expect_never_silent(const Wav& w) {
 
 }  // namespace
 
+//------------------------------------------------------------------------------------------
+// The two loops
+//------------------------------------------------------------------------------------------
 TEST(MusicTheme, IsALoudEnoughLongLoopingWav) {
     Wav w = read_wav(res + "/ost.wav");
     expect_well_formed(w);

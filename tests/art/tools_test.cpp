@@ -2,6 +2,8 @@
 // keeps the painted order, the preview dither follows the game's rule, the PNG writer makes
 // a file that decodes back to its pixels, and the music's loop buffer, echo and mastering
 // keep the loop seamless and the levels in bounds.
+//
+// Index: Tone mapping / Preview / Music building blocks
 #include "../../tools/artgen/artgen.hpp"
 #include "../../tools/musicgen/musicgen.hpp"
 

@@ -1,5 +1,7 @@
 // Start-up and shutdown: what ORVEX_Init creates from the configuration, how it reports
 // what it cannot start, and that shutdown is safe to repeat and start-up to run again.
+//
+// Index: What start-up creates / Audio / Failures / Shutdown and restart
 #include <SDL_mixer.h>
 #include <unistd.h>
 

@@ -1,5 +1,7 @@
 // The frame loop against real SDL events: key and button aging across turns, the pump's
 // out-record, quit handling and the two results of the main loop.
+//
+// Index: Key states / Event pump / Mouse / Main loop
 #include "engine_fixture.hpp"
 
 constexpr int32_t KEY_A = SDL_SCANCODE_A;

@@ -1,6 +1,8 @@
 // Presentation on the offscreen driver: the letterbox the window actually shows for the
 // sizes a player may drag it to, the mouse mapping that follows it, the logical-size mode
 // and the frame counter.
+//
+// Index: Helpers / Letterbox / Mouse mapping / Logical-size mode / Frame counting and failures
 #include "engine_fixture.hpp"
 
 //------------------------------------------------------------------------------------------

@@ -1,6 +1,8 @@
 // The game driven the way the loop drives it: engine turns fed by pushed key events, then
 // player_update or the whole game_frame. Checks the square's path and turns, the end of the
 // game, the exact use of rand(), the music switching and the drawn canvas.
+//
+// Index: Set-up and the square's rules / Music / The drawn frame
 
 #include <SDL_scancode.h>
 #include <gtest/gtest.h>

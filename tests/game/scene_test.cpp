@@ -1,5 +1,7 @@
 // The scene's placement arithmetic from known rand() values: the wobbling split point, the
 // four shaken quadrants and the jittered square with its scrolling texture window.
+//
+// Index: Split point / Quadrants / Player square / Stage table
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,7 @@
 // Named actions read back from real key events: events are pushed onto SDL's queue and one
 // engine turn drains them, exactly as the frame loop does. Caller errors end in assertions.
+//
+// Index: Queries over real key states / Caller errors stop the program
 #include <SDL.h>
 #include <gtest/gtest.h>
 

@@ -1,5 +1,7 @@
 // The canvas core: the plot rule's order, clipping, clearing, reading back and the colour
 // table settings, including the caller errors that stop the program.
+//
+// Index: Initial state / Plot rule / Clipping and clearing / Colour table settings
 #include "px_fixture.hpp"
 
 using Pixels = std::vector<std::pair<int32_t, int32_t>>;

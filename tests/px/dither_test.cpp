@@ -1,6 +1,8 @@
 // The dither conversion on plain memory: every path this CPU runs must equal, byte for byte
 // and in the final generator state, a per-pixel loop written straight from the rule; plus
 // the threshold rule, the dither map, the two output colours and row padding.
+//
+// Index: Every path against the reference / Threshold rule and dither map / Generator
 #include "px_fixture.hpp"
 
 constexpr int32_t kPaddedPitch = PX_ROW_BYTES + 36;

@@ -1,5 +1,7 @@
 // Lines and rectangles: exact pixels in both directions, clipping, depth and remap, and the
 // line's shortcut past the clip rectangle checked against a literal walk.
+//
+// Index: Line / Rectangles
 #include "px_fixture.hpp"
 
 using Pixels = std::vector<std::pair<int32_t, int32_t>>;

@@ -1,5 +1,7 @@
 // Music and sounds on SDL's dummy audio driver: the messages of every refusal, restarts from
 // the beginning, silence after a missing file, and the per-sound volume.
+//
+// Index: Audio off / Music / Sounds
 #include <SDL.h>
 #include <SDL_mixer.h>
 #include <gtest/gtest.h>

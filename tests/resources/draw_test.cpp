@@ -1,6 +1,8 @@
 // Renderer drawing read back from a target texture on the offscreen driver: the draw colour
 // state, image geometry (source clamping, mirroring, flips, centring, rotation), modulation,
 // rectangles, lines and points, and the refusals of bad ids.
+//
+// Index: Draw colour / Image geometry / Lines, points and rectangles
 #include <SDL.h>
 #include <gtest/gtest.h>
 

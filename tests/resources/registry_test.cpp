@@ -1,6 +1,8 @@
 // The resource registry against real files in a scratch directory: ids, de-duplication,
 // types by extension, payloads, growth, release, refused input, and the change scan driven
 // by file times set explicitly.
+//
+// Index: Ids and de-duplication / Types and payloads / Refused input / Change scan
 #include <SDL.h>
 #include <gtest/gtest.h>
 

@@ -1,5 +1,7 @@
 // Test files built in memory and written whole; the formats are the plainest each reader
 // accepts.
+//
+// Index: Directories and whole files / Little-endian fields / Images / Sounds
 #include "files.hpp"
 
 #include <atomic>

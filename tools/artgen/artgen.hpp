@@ -1,6 +1,8 @@
 // The picture generator's shared surface: a float canvas, procedural noise, the painting
 // primitives the scenes are built from, the tone mapping that gives each picture its final
 // grey levels, and the PNG contact sheet. Everything is deterministic: fixed seeds, no clock.
+//
+// Index: Canvas / Random numbers and noise / Painting primitives / Scenes / Tone mapping / Preview
 #pragma once
 
 #include <cstdint>

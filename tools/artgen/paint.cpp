@@ -2,6 +2,9 @@
 // summed over octaves; Worley's cellular distances on jittered points), so any point can be
 // evaluated alone. Shapes are rasterised per pixel over their bounding box with coverage
 // (anti-aliased edges), a local shading model and an optional soft cast shadow.
+//
+// Index: Canvas and random numbers / Noise / Pixel blending / Leaves / Stones / Strokes and blades /
+//        Filters
 #include "artgen.hpp"
 
 #include <algorithm>

@@ -1,6 +1,9 @@
 // The eight pictures, each painted back to front: a noise-built ground or sky, then layers
 // of shapes (leaves, stones, blades, branches) that occlude and shade what lies behind, soft
 // light over the whole, a caption on some, and a touch of film grain. Each has its own seed.
+//
+// Index: Shared layers / Stage 0 / Stage 1 / Stage 2 / Stage 3 / Stage 4 / Stage 5 / Stage 6 /
+//        Player texture / Inventory
 #include "artgen.hpp"
 
 #include <algorithm>

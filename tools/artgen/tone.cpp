@@ -3,6 +3,8 @@
 // below 64 and above 127, the share of black, the number of distinct levels), then the
 // painted pixels are ranked and handed the target's levels in order. The painting decides
 // where light and dark fall; the target decides how many pixels get each level.
+//
+// Index: Targets / Regions of fixed mass / Shaping / Mapping
 #include "artgen.hpp"
 
 #include <algorithm>

@@ -1,6 +1,8 @@
 // Instruments, all additive or FM synthesis computed per sample from closed forms (no
 // oscillator state to drift): each note is an envelope times a sum of partials, mixed into
 // the loop with wrap-around. Noise comes from a seeded LCG, so every render is identical.
+//
+// Index: Helpers / Pitched voices / Drums / Effects
 #include "musicgen.hpp"
 
 #include <algorithm>

@@ -3,6 +3,8 @@
 // The rising cue is an endless climb (octave-spaced partials under a fixed loudness bell, so
 // after one loop everything has risen an octave and sounds as it did at the start): a
 // continuous glide plus a chromatic run of plucks.
+//
+// Index: Theme: score / Theme: parts / Rising cue
 #include "musicgen.hpp"
 
 #include <cmath>
