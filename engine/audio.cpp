@@ -12,6 +12,9 @@
 //------------------------------------------------------------------------------------------
 // Music
 //------------------------------------------------------------------------------------------
+// Start-up clears the mixer mode when the device cannot be opened, and shutdown when it closes.
+bool ORVEX_IsAudioOpen(void) { return orvex.config.mixer != 0; }
+
 // Halts and frees the current music, if any.
 static void drop_music(void) {
     if (Mix_PlayingMusic()) Mix_HaltMusic();

@@ -194,6 +194,7 @@ struct ORVEX_PlaySoundArgs {
     float volume = 0;   // 1.0 is full volume
 };
 
+bool ORVEX_IsAudioOpen(void);  // whether start-up opened the audio device (and it is still open)
 int32_t ORVEX_PlayMusic(const char* path, int32_t loops);  // restarts from the beginning
 void ORVEX_StopMusic(void);
 int32_t ORVEX_PlaySound(const ORVEX_PlaySoundArgs* args);  // on the first free channel

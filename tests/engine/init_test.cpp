@@ -95,14 +95,16 @@ TEST_F(Audio, MixerModeOneOpensTheDeviceAndShutdownClosesIt) {
     ASSERT_EQ(Mix_QuerySpec(&freq, &format, &channels), 1);
     EXPECT_EQ(freq, 48000);
     EXPECT_EQ(format, AUDIO_S16LSB);
+    EXPECT_TRUE(ORVEX_IsAudioOpen());
     ORVEX_Quit();
     EXPECT_EQ(Mix_QuerySpec(&freq, &format, &channels), 0);
-    EXPECT_EQ(orvex.config.mixer, 0);
+    EXPECT_FALSE(ORVEX_IsAudioOpen());
 }
 
 TEST_F(Audio, MixerModeZeroOpensNoDevice) {
     start();
     EXPECT_EQ(Mix_QuerySpec(nullptr, nullptr, nullptr), 0);
+    EXPECT_FALSE(ORVEX_IsAudioOpen());
 }
 
 TEST_F(Audio, AFailingDeviceLeavesTheEngineRunningSilently) {
@@ -110,7 +112,7 @@ TEST_F(Audio, AFailingDeviceLeavesTheEngineRunningSilently) {
     config.mixer = 1;
     SdlLogCapture log;
     start();
-    EXPECT_EQ(orvex.config.mixer, 0);
+    EXPECT_FALSE(ORVEX_IsAudioOpen());
     EXPECT_NE(orvex.video.renderer, nullptr);
     EXPECT_EQ(log.lines().size(), 1u);
 }
