@@ -2,7 +2,8 @@
 // registers their shutdown to run at exit, starts the main theme, binds "move" (four keys,
 // the pad's face buttons, the left mouse button or a touch) and hands the frame loop the
 // game's per-frame function. Exit status 0 once the loop ends (window closed
-// or game over), 1 when start-up fails.
+// or game over), 1 when start-up fails. After the engine's own messages, a failed start-up
+// or a start without sound gets one line in the player's words (startup.cpp).
 // The named constants only: SDL.h would also bring SDL_main.h, which renames main on some
 // platforms.
 #include <SDL_gamecontroller.h>
@@ -18,6 +19,7 @@
 #include "orvex.hpp"
 #include "player.hpp"
 #include "px.hpp"
+#include "startup.hpp"
 
 //------------------------------------------------------------------------------------------
 // Set-up
@@ -49,7 +51,10 @@ static void set_window_icon(void) {
 
 // The canvas texture must go before the renderer: registered after ORVEX_Quit, it runs first.
 static int32_t start_canvas(void) {
-    if (px_init() != 0) return 1;
+    if (px_init() != 0) {
+        explain_canvas_failure();
+        return 1;
+    }
     if (atexit(px_deinit) != 0) {
         perror("main:atexit");
         px_deinit();
@@ -75,7 +80,10 @@ int main(int, char**) {
         .mixer = 1,
         .title = "Quillow",
     };
-    if (ORVEX_Init(&config) != 0) return 1;
+    if (ORVEX_Init(&config) != 0) {
+        explain_engine_failure();
+        return 1;
+    }
     if (atexit(ORVEX_Quit) != 0) {
         perror("main:atexit");
         ORVEX_Quit();
@@ -83,7 +91,8 @@ int main(int, char**) {
     }
     set_window_icon();
     if (start_canvas() != 0) return 1;
-    ORVEX_PlayMusic("res/ost.wav", MUSIC_LOOPS);  // without the file the game goes on silent
+    // Without the files or an audio device the game goes on silent.
+    explain_sound(ORVEX_PlayMusic("res/ost.wav", MUSIC_LOOPS) == 0);
     bind_move();
     Player player;
     player_init(&player);
