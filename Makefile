@@ -8,8 +8,8 @@ FUZZ_SMOKE_SECONDS ?= 5
 JOBS        ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: run build test test-asan bench fuzz fuzz-smoke fuzz-build art-preview format format-check \
-	deps deps-test clean package deps-package
+.PHONY: run build test test-asan bench fuzz fuzz-smoke fuzz-build art-preview screenshots format \
+	format-check deps deps-test clean package deps-package
 
 run: build
 	./$(BUILD)/quillow
@@ -75,6 +75,12 @@ art-preview: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
 	cmake --build $(BUILD) --target game_images -j$(JOBS)
 	./$(BUILD)/tools/artgen --sheet $(BUILD)/game/images $(BUILD)/art-preview.png
+
+# The examples' screenshots in docs/: their tests run them headless and keep their last frame.
+screenshots: deps-test
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLOW_TESTS=ON $(CMAKE_FLAGS)
+	cmake --build $(BUILD) -j$(JOBS)
+	cd $(BUILD) && EXAMPLE_SCREENSHOTS=$(CURDIR)/docs ctest --output-on-failure -L example
 
 # Every C and C++ source in the repository, formatted by .clang-format; format-check fails
 # (and names the files) when one is not.

@@ -3,9 +3,8 @@
 // when its file changes (edit controls/sprite.png while it runs); F11 for fullscreen. Each
 // press of "jump" throws the sprite up; one dot per connected pad shows at the top left.
 //
-//   orvex_controls [--frames N] [--edit-at K] [--script]
-//     --frames N   stop by itself after N frames (headless runs)
-//     --edit-at K  rewrite the sprite at frame K, as an editor would, and insist on a reload
+//   orvex_controls [--frames N] [--edit-at K] [--screenshot FILE] [--script]
+//     (see run_options.hpp), and
 //     --script     press space, click, and tap F11 twice through SDL's own event queue, and
 //                  insist that "jump" saw both presses and that fullscreen went on and off
 #include <SDL.h>
@@ -18,6 +17,7 @@
 
 #include "input.hpp"
 #include "orvex.hpp"
+#include "run_options.hpp"
 
 //------------------------------------------------------------------------------------------
 // State
@@ -26,8 +26,9 @@ static const char* const SPRITE_PATH = "controls/sprite.png";
 static const char* const JUMP = "jump";
 
 static struct {
-    int32_t frames, edit_at;  // 0: never
+    RunOptions options;
     bool script;
+    bool failed;  // the screenshot could not be saved
     ResourceId sprite;
     int32_t sprite_w;  // last width seen, to notice a reload
     bool reloaded;
@@ -135,28 +136,27 @@ static void draw(void) {
         const ORVEX_DrawRectangleArgs dot{.x = 8 + 12 * pad, .y = 8, .w = 8, .h = 8, .fill = 1};
         ORVEX_DrawRectangle(&dot);
     }
+    if (!screenshot_if_last(demo.options, demo.frame)) demo.failed = true;
     ORVEX_DrawEnd();
 }
 
 static int32_t frame(void*) {
     demo.frame += 1;
     if (demo.script) play_script(demo.frame);
-    if (demo.edit_at && demo.frame == demo.edit_at) write_sprite(40, 24, 0xFFE0A040);
+    if (demo.frame == demo.options.edit_at) write_sprite(40, 24, 0xFFE0A040);
     notice_reload();
     update();
     draw();
-    return demo.frames && demo.frame >= demo.frames;
+    return last_frame(demo.options, demo.frame) ? 1 : 0;
 }
 
 //------------------------------------------------------------------------------------------
 // Entry
 //------------------------------------------------------------------------------------------
 static void parse_args(int argc, char** argv) {
+    demo.options = parse_run_options(argc, argv);
     for (int i = 1; i < argc; ++i) {
         if (strcmp(argv[i], "--script") == 0) demo.script = true;
-        if (i + 1 == argc) break;
-        if (strcmp(argv[i], "--frames") == 0) demo.frames = atoi(argv[i + 1]);
-        if (strcmp(argv[i], "--edit-at") == 0) demo.edit_at = atoi(argv[i + 1]);
     }
 }
 
@@ -189,8 +189,9 @@ int main(int argc, char** argv) {
     demo.sprite_w = ORVEX_GetImageWidth(demo.sprite);
     bind_jump();
     ORVEX_MainLoop(frame, nullptr);
-    int32_t failed = 0;
-    if (demo.edit_at) failed |= check(demo.reloaded, "the sprite was rewritten but never reloaded");
+    int32_t failed = check(!demo.failed, "the screenshot could not be saved");
+    if (demo.options.edit_at)
+        failed |= check(demo.reloaded, "the sprite was rewritten but never reloaded");
     if (demo.script) {
         failed |= check(demo.jumps == 2, "\"jump\" did not see the key press and the click");
         failed |= check(demo.fullscreen_changes == 2 && !ORVEX_IsFullscreen(),

@@ -3,18 +3,19 @@
 // rectangles and lines, the blip on the space bar, and the sprite reloaded when its file
 // changes on disk (edit showcase/sprite.bmp while it runs). Both files are made at start-up.
 //
-//   orvex_showcase [--frames N] [--edit-at K]
-//     --frames N   stop by itself after N frames (headless runs)
-//     --edit-at K  rewrite the sprite at frame K, as an editor would, and insist on a reload
+//   orvex_showcase [--frames N] [--edit-at K] [--screenshot FILE]   (see run_options.hpp)
+//
+// Index: State / Making the files / Frame / Entry
 #include <SDL.h>
-#include <sys/stat.h>
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <filesystem>
 
 #include <orvex/orvex.hpp>
+
+#include "run_options.hpp"
 
 //------------------------------------------------------------------------------------------
 // State
@@ -23,11 +24,11 @@ static const char* const SPRITE_PATH = "showcase/sprite.bmp";
 static const char* const BLIP_PATH = "showcase/blip.wav";
 
 static struct {
-    int32_t frames;   // stop after this many frames; 0 runs until the window closes
-    int32_t edit_at;  // frame at which the sprite file is rewritten; 0 never
+    RunOptions options;
     ResourceId sprite, blip;
     int32_t sprite_w, sprite_h;  // last size seen, to notice a reload
     bool reloaded;
+    bool failed;  // the screenshot could not be saved
     int32_t frame;
 } demo;
 
@@ -131,7 +132,7 @@ static void draw_shapes(void) {
 
 static int32_t frame(void*) {
     demo.frame += 1;
-    if (demo.edit_at && demo.frame == demo.edit_at) write_sprite(48, 24, 200);
+    if (demo.frame == demo.options.edit_at) write_sprite(48, 24, 200);
     notice_reload();
     if (ORVEX_IsKeyPressed(SDL_SCANCODE_SPACE) && demo.blip) {
         ORVEX_PlaySoundArgs s{};
@@ -144,23 +145,18 @@ static int32_t frame(void*) {
     ORVEX_ScreenClear();
     draw_sprites();
     draw_shapes();
+    if (!screenshot_if_last(demo.options, demo.frame)) demo.failed = true;
     ORVEX_DrawEnd();
-    return demo.frames && demo.frame >= demo.frames;
+    return last_frame(demo.options, demo.frame) ? 1 : 0;
 }
 
 //------------------------------------------------------------------------------------------
 // Entry
 //------------------------------------------------------------------------------------------
-static void parse_args(int argc, char** argv) {
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (strcmp(argv[i], "--frames") == 0) demo.frames = atoi(argv[i + 1]);
-        if (strcmp(argv[i], "--edit-at") == 0) demo.edit_at = atoi(argv[i + 1]);
-    }
-}
-
 // Files are made beside the program, which start-up made the working directory.
 static bool make_files(void) {
-    mkdir("showcase", 0755);
+    std::error_code exists_already;
+    std::filesystem::create_directory("showcase", exists_already);
     if (!write_sprite(32, 32, 40) || !write_blip()) {
         perror("showcase");
         return false;
@@ -169,7 +165,7 @@ static bool make_files(void) {
 }
 
 int main(int argc, char** argv) {
-    parse_args(argc, argv);
+    demo.options = parse_run_options(argc, argv);
     ORVEX_Config config{};
     config.width = 320;
     config.height = 240;
@@ -187,9 +183,9 @@ int main(int argc, char** argv) {
     demo.sprite_w = ORVEX_GetImageWidth(demo.sprite);
     demo.sprite_h = ORVEX_GetImageHeight(demo.sprite);
     ORVEX_MainLoop(frame, nullptr);
-    if (demo.edit_at && !demo.reloaded) {
+    if (demo.options.edit_at && !demo.reloaded) {
         fprintf(stderr, "showcase: the sprite was rewritten but never reloaded\n");
         return 1;
     }
-    return 0;
+    return demo.failed ? 1 : 0;
 }
