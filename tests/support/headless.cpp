@@ -50,7 +50,11 @@ static void unset_env(const char* name) {
 
 ScopedEnv::ScopedEnv(const char* name, const char* value) : name_(name) {
     if (const char* old = SDL_getenv(name)) previous_ = old;
-    SDL_setenv(name, value, 1);
+    if (value) {
+        SDL_setenv(name, value, 1);
+    } else {
+        unset_env(name);
+    }
 }
 
 ScopedEnv::~ScopedEnv() {

@@ -29,8 +29,8 @@ struct Engine {
     bool started;
 };
 
-// Sets an environment variable (as SDL reads it) for the life of the object, then puts back
-// the value it had, or removes it again.
+// Sets an environment variable (as SDL reads it), or removes it when `value` is null, for the
+// life of the object; then puts back the value it had, or removes it again.
 class ScopedEnv {
 public:
     ScopedEnv(const char* name, const char* value);
