@@ -19,15 +19,6 @@ protected:
         Canvas::TearDown();
     }
     Engine engine;
-
-    // The render target's pixel (x, y) as 0xRRGGBB.
-    static uint32_t target_pixel(int32_t x, int32_t y) {
-        const SDL_Rect r = {x, y, 1, 1};
-        uint32_t p = 0;
-        EXPECT_EQ(SDL_RenderReadPixels(ORVEX_GetRenderer(), &r, SDL_PIXELFORMAT_ARGB8888, &p, 4), 0)
-            << SDL_GetError();
-        return p & 0xffffff;
-    }
 };
 
 TEST_F(Render, InitCreatesAStreamingCanvasTextureAndSeedsFromRand) {
@@ -55,15 +46,15 @@ TEST_F(Render, RenderDrawsTheDitherOntoTheCurrentTarget) {
     memset(px_pixels, 255, sizeof px_pixels);
     ASSERT_EQ(ORVEX_DrawBegin(), 0);
     ASSERT_EQ(px_render(), 0);
-    EXPECT_EQ(target_pixel(0, 0), 0xfefefeu);
-    EXPECT_EQ(target_pixel(639, 479), 0xfefefeu);
+    EXPECT_EQ(render_pixel(0, 0), 0xfefefeu);
+    EXPECT_EQ(render_pixel(639, 479), 0xfefefeu);
     uint32_t a, c;
     px_rng_jump(PX_PIXELS, &a, &c);
     EXPECT_EQ(px_rng_state, a * 5 + c);
     px_clear(0);
     px_palette[0] = {0, 0, 200, 0, 0, 0};
     ASSERT_EQ(px_render(), 0);
-    EXPECT_EQ(target_pixel(320, 240), 0x0000c8u);
+    EXPECT_EQ(render_pixel(320, 240), 0x0000c8u);
     EXPECT_EQ(ORVEX_DrawEnd(), 0);
 }
 

@@ -4,6 +4,7 @@
 
 #include <SDL.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace support {
@@ -35,6 +36,15 @@ ORVEX_Config headless_config(int32_t width, int32_t height, int32_t mixer) {
 Engine::Engine(const ORVEX_Config& config) : started(ORVEX_Init(&config) == 0) {}
 
 Engine::~Engine() { ORVEX_Quit(); }
+
+uint32_t render_pixel(int32_t x, int32_t y) {
+    const SDL_Rect r = {x, y, 1, 1};
+    uint32_t pixel = 0;
+    if (SDL_RenderReadPixels(ORVEX_GetRenderer(), &r, SDL_PIXELFORMAT_ARGB8888, &pixel, 4) == 0)
+        return pixel & 0xFFFFFFu;
+    fprintf(stderr, "support: cannot read pixel (%d, %d): %s\n", x, y, SDL_GetError());
+    return 0xFF000000u;
+}
 
 //------------------------------------------------------------------------------------------
 // Environment

@@ -29,6 +29,11 @@ struct Engine {
     bool started;
 };
 
+// One pixel of what the renderer's current target holds, as 0xRRGGBB: the target texture
+// while drawing, or the window after a present (kept by the software renderer only). Reports
+// SDL's error and answers 0xFF000000, which no pixel equals, when it cannot be read.
+uint32_t render_pixel(int32_t x, int32_t y);
+
 // Sets an environment variable (as SDL reads it), or removes it when `value` is null, for the
 // life of the object; then puts back the value it had, or removes it again.
 class ScopedEnv {
