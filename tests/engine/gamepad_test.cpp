@@ -112,3 +112,14 @@ TEST_F(Gamepads, ButtonNumbersOutsideTheTableReadAsUp) {
     for (int32_t b : {-1, ORVEX_MAX_GAMEPAD_BUTTONS, INT32_MAX, INT32_MIN})
         EXPECT_EQ(ORVEX_GetGamepadButtonState(b), ORVEX_KEY_UP) << b;
 }
+
+TEST_F(Gamepads, EventsNamingPadsThatAreNotThereChangeNothing) {
+    start();
+    push_pad_added(99);  // no such device index
+    push_pad_button(1234, PAD_A, true);
+    push_pad_axis(1234, SDL_CONTROLLER_AXIS_LEFTX, 32767);
+    push_pad_removed(1234);
+    ORVEX_Cycle();
+    EXPECT_EQ(ORVEX_GetGamepadCount(), 0);
+    EXPECT_EQ(ORVEX_GetGamepadButtonState(PAD_A), ORVEX_KEY_UP);
+}

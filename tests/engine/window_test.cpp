@@ -65,9 +65,7 @@ TEST_F(Window, FullscreenCoversTheDisplayWithAnExactLetterboxAndGivesTheWindowBa
 }
 
 TEST_F(Window, WithoutAWindowFullscreenIsRefusedAndReadsOff) {
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(ORVEX_SetFullscreen(1), -1);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+    EXPECT_EQ(stderr_of([&] { EXPECT_EQ(ORVEX_SetFullscreen(1), -1); }),
               "ORVEX_SetFullscreen: the engine is not started\n");
     EXPECT_EQ(ORVEX_IsFullscreen(), 0);
 }
@@ -103,17 +101,12 @@ TEST_F(Window, IconArgumentsThatCannotBeReadSafelyAreRefused) {
     };
     start();
     for (const Case& c : cases) {
-        testing::internal::CaptureStderr();
-        EXPECT_EQ(ORVEX_SetWindowIcon(&c.args), -1);
-        EXPECT_EQ(testing::internal::GetCapturedStderr(), c.message);
+        EXPECT_EQ(stderr_of([&] { EXPECT_EQ(ORVEX_SetWindowIcon(&c.args), -1); }), c.message);
     }
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(ORVEX_SetWindowIcon(nullptr), -1);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "ORVEX_SetWindowIcon: args is NULL\n");
+    EXPECT_EQ(stderr_of([&] { EXPECT_EQ(ORVEX_SetWindowIcon(nullptr), -1); }),
+              "ORVEX_SetWindowIcon: args is NULL\n");
     ORVEX_Quit();
     const ORVEX_WindowIconArgs usable{.pixels = pixels, .width = 2, .height = 2};
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(ORVEX_SetWindowIcon(&usable), -1);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+    EXPECT_EQ(stderr_of([&] { EXPECT_EQ(ORVEX_SetWindowIcon(&usable), -1); }),
               "ORVEX_SetWindowIcon: the engine is not started\n");
 }

@@ -22,7 +22,8 @@ void push_button(uint8_t button, bool down, int32_t x = 0, int32_t y = 0);
 void push_wheel(int32_t dx, int32_t dy);
 
 //------------------------------------------------------------------------------------------
-// Game controllers (`pad` is the joystick instance id SDL reports for the device)
+// Game controllers (`pad` is the joystick instance id SDL reports for the device); to plug in
+// a pad the engine can open and read, see virtual_pad.hpp
 //------------------------------------------------------------------------------------------
 void push_pad_added(int32_t device_index);
 void push_pad_removed(int32_t pad);
