@@ -130,6 +130,8 @@ static void draw(void) {
         .y = 200 - ORVEX_GetImageHeight(demo.sprite) / 2 - int32_t(demo.height),
         .w = ORVEX_WHOLE_IMAGE,
         .h = ORVEX_WHOLE_IMAGE,
+        .scale_x = 1.0f,
+        .scale_y = 1.0f,
         .centered = 1};
     ORVEX_DrawImage(&sprite);
     for (int32_t pad = 0; pad < ORVEX_GetGamepadCount(); ++pad) {
