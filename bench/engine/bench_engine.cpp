@@ -9,7 +9,9 @@
 #include "engine_state.hpp"
 #include "support.hpp"
 
+// Only where this build can count them (glibc, no sanitiser).
 static void count_allocations(benchmark::State& state, uint64_t before) {
+    if (!support::allocation_counting()) return;
     const double n = static_cast<double>(support::allocations() - before);
     state.counters["allocs"] = benchmark::Counter(n, benchmark::Counter::kAvgIterations);
 }

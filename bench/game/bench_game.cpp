@@ -89,8 +89,10 @@ static void run_frames(benchmark::State& state) {
         Frame(&player);
         Dither();
     }
-    state.counters["allocs_per_frame"] =
-        static_cast<double>(allocations() - before) / static_cast<double>(state.iterations());
+    if (allocation_counting()) {
+        state.counters["allocs_per_frame"] =
+            static_cast<double>(allocations() - before) / static_cast<double>(state.iterations());
+    }
     state.SetItemsProcessed(state.iterations() * PX_PIXELS);
 }
 
