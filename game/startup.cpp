@@ -36,16 +36,16 @@ std::string engine_failure_line(const char* display, const char* wayland_display
                ": unset it, or name a video driver this system has";
 #if defined(_WIN32) || defined(__APPLE__)
     (void)display, (void)wayland_display;
+    return "cannot open a window (see above): check the graphics driver";
 #else
     if (empty(display) && empty(wayland_display))
         return "cannot open a window (no display?): run it from a desktop session, or set DISPLAY";
     if (!empty(display))
         return std::string("cannot open a window on display ") + display +
-               " (see above): check that the display is running and lets you in; without 3D "
-               "graphics, try SDL_RENDER_DRIVER=software";
+               " (see above): check that the display is running and lets you in";
+    return std::string("cannot open a window on Wayland display ") + wayland_display +
+           " (see above): check that the desktop session is running";
 #endif
-    return "cannot open a window (see above): without 3D graphics, try "
-           "SDL_RENDER_DRIVER=software";
 }
 
 // Start-up leaves SDL running only when it stopped at the program's directory.
@@ -57,8 +57,8 @@ void explain_engine_failure(void) {
 
 void explain_canvas_failure(void) {
     tell_player(
-        "cannot make the picture's texture (see above): without 3D graphics, try "
-        "SDL_RENDER_DRIVER=software");
+        "cannot make the picture's texture (see above): close other programs, or check the "
+        "graphics driver");
 }
 
 //------------------------------------------------------------------------------------------

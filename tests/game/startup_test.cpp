@@ -24,9 +24,10 @@ TEST(StartupAdvice, AWindowFailureNamesTheLikelyCauseAndWhatToTry) {
         {"", "", "x11", false, no_display},  // asked for X, but there is none
         {":99", nullptr, nullptr, false,
          "cannot open a window on display :99 (see above): check that the display is running "
-         "and lets you in; without 3D graphics, try SDL_RENDER_DRIVER=software"},
+         "and lets you in"},
         {nullptr, "wayland-0", "Wayland", false,
-         "cannot open a window (see above): without 3D graphics, try SDL_RENDER_DRIVER=software"},
+         "cannot open a window on Wayland display wayland-0 (see above): check that the desktop "
+         "session is running"},
         {":0", nullptr, "kmsdrm", false,
          "cannot open a window with SDL_VIDEODRIVER=kmsdrm: unset it, or name a video driver "
          "this system has"},
