@@ -13,6 +13,7 @@
 #include "player.hpp"
 #include "px.hpp"
 #include "scene.hpp"
+#include "support.hpp"
 
 //------------------------------------------------------------------------------------------
 // World
@@ -21,12 +22,9 @@
 // forgets hints, so each start sets its own.
 static bool start(const char* driver) {
     SDL_SetHintWithPriority(SDL_HINT_RENDER_DRIVER, driver ? driver : "", SDL_HINT_OVERRIDE);
-    const ORVEX_Config config = {.width = PX_WIDTH,
-                                 .height = PX_HEIGHT,
-                                 .scale = 1,
-                                 .fps = 0,
-                                 .pixel_perfect = 1,
-                                 .title = "Quillow"};
+    ORVEX_Config config = support::headless_config(PX_WIDTH, PX_HEIGHT);
+    config.show_cursor = 0;
+    config.title = "Quillow";
     if (ORVEX_Init(&config) != 0) return false;
     if (px_init() != 0) {
         ORVEX_Quit();

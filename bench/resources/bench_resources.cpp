@@ -182,13 +182,12 @@ BENCHMARK(BM_ReadFilesBaseline)
     ->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    const ORVEX_Config config = {.width = 64, .height = 64, .scale = 1, .title = "bench"};
-    if (ORVEX_Init(&config) != 0) return 1;
+    support::use_headless_drivers();
+    support::Engine engine(support::headless_config(64, 64));
+    if (!engine.started) return 1;
     files();  // made before any timing
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    ORVEX_Quit();
     return 0;
 }
