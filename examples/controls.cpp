@@ -7,6 +7,8 @@
 //     (see run_options.hpp), and
 //     --script     press space, click, and tap F11 twice through SDL's own event queue, and
 //                  insist that "jump" saw both presses and that fullscreen went on and off
+//
+// Index: State / The sprite file / Script (headless runs) / Frame / Entry
 #include <SDL.h>
 #include <SDL_image.h>
 #include <sys/stat.h>

@@ -4,6 +4,8 @@
 // and on other platforms), against a bare stat() of the same files; the turns and time from
 // a file's write to its reload; and registering thousands of files against reading them with
 // stdio. Raw entries only; the engine runs on the offscreen driver for the turn's event pump.
+//
+// Index: Files / Engine turn / Registration
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 #include <sys/stat.h>
@@ -19,6 +21,9 @@
 
 namespace {
 
+//------------------------------------------------------------------------------------------
+// Files
+//------------------------------------------------------------------------------------------
 constexpr int kMaxFiles = 10000;
 
 // kMaxFiles small files in a scratch directory, made once and removed at exit.

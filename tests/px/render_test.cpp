@@ -1,5 +1,7 @@
 // The canvas texture with a real renderer (offscreen driver): creation and release, the
 // picture that reaches the render target, and a failed lock that changes nothing.
+//
+// Index: The canvas texture / The same picture on every renderer
 #include <SDL.h>
 
 #include <cstdlib>
@@ -8,6 +10,9 @@
 #include "orvex.hpp"
 #include "px_fixture.hpp"
 
+//------------------------------------------------------------------------------------------
+// The canvas texture
+//------------------------------------------------------------------------------------------
 class Render : public Canvas {
 protected:
     void SetUp() override {

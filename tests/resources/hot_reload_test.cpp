@@ -2,6 +2,9 @@
 // on the same turn, with the same messages, as the plain scan that an unwatched entry gets;
 // a turn without change examines nothing; and entries that notifications cannot cover (past
 // the watch limit, links, a folder moved away, a lost event queue) still follow their files.
+//
+// Index: Ways of saving a file / Playing saves turn by turn / Editors' ways of saving, watched and
+//        scanned / Cost / Fallback to the scan
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -2,6 +2,8 @@
 // content whatever their name, read back pixel by pixel, reloaded across formats under one
 // id, and refused (keeping the old picture) when the data is broken or declares a size no
 // file of its length can hold.
+//
+// Index: Test files / Formats / Hot reload across formats / Declared sizes checked before decoding
 #include <SDL.h>
 #include <SDL_image.h>
 #include <gtest/gtest.h>
@@ -15,6 +17,9 @@ using namespace support;
 
 namespace {
 
+//------------------------------------------------------------------------------------------
+// Test files
+//------------------------------------------------------------------------------------------
 // Left half red, right half blue, a green band of two rows on top: enough to see orientation
 // and channels (and wide enough to survive JPEG's halved colour resolution).
 uint32_t pattern(int32_t x, int32_t y, int32_t w) {
