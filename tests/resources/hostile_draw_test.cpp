@@ -76,7 +76,7 @@ protected:
     }
 
     RenderDriver driver{GetParam()};
-    Engine engine{0, SIZE};
+    Engine engine{headless_config(SIZE, SIZE)};
     SDL_Texture* target = nullptr;
 };
 

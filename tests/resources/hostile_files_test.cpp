@@ -115,12 +115,12 @@ TEST_F(HostileFiles, ReadsGoToTheEndAndFailuresSayWhereAndWhy) {
 TEST_F(HostileFiles, EveryChangeIsReloadedWhateverItKeeps) {
     const std::string path = dir / "map.txt";
     write_file(path, text("one"));
-    set_mtime(path, 1700000000);
+    ASSERT_TRUE(set_mtime(path, 1700000000));
     const ResourceId id = ORVEX_LoadResource(path.c_str());
 
     // Changed between the load and the first scan.
     write_file(path, text("two"));
-    set_mtime(path, 1700000001);
+    ASSERT_TRUE(set_mtime(path, 1700000001));
     ORVEX_HotReload();
     EXPECT_EQ(raw_of(id), text("two"));
 
@@ -128,7 +128,7 @@ TEST_F(HostileFiles, EveryChangeIsReloadedWhateverItKeeps) {
     ASSERT_EQ(unlink(path.c_str()), 0);
     EXPECT_EQ(stderr_of(ORVEX_HotReload), path + ": No such file or directory\n");
     write_file(path, text("six"));
-    set_mtime(path, 1700000001);
+    ASSERT_TRUE(set_mtime(path, 1700000001));
     ORVEX_HotReload();
     EXPECT_EQ(raw_of(id), text("six"));
 
@@ -136,20 +136,20 @@ TEST_F(HostileFiles, EveryChangeIsReloadedWhateverItKeeps) {
     // pointing a link at another file.
     usleep(30000);  // past the file system's coarse clock tick, so the status time moves
     write_file(path, text("ten"));
-    set_mtime(path, 1700000001);
+    ASSERT_TRUE(set_mtime(path, 1700000001));
     ORVEX_HotReload();
     EXPECT_EQ(raw_of(id), text("ten"));
     const std::string fresh = dir / "fresh.txt";
     write_file(fresh, text("new"));
-    set_mtime(fresh, 1700000001);
+    ASSERT_TRUE(set_mtime(fresh, 1700000001));
     ASSERT_EQ(rename(fresh.c_str(), path.c_str()), 0);
     ORVEX_HotReload();
     EXPECT_EQ(raw_of(id), text("new"));
     const std::string a = dir / "a.txt", b = dir / "b.txt", link = dir / "link.txt";
     write_file(a, text("aaa"));
     write_file(b, text("bbb"));
-    set_mtime(a, 1700000002);
-    set_mtime(b, 1700000002);
+    ASSERT_TRUE(set_mtime(a, 1700000002));
+    ASSERT_TRUE(set_mtime(b, 1700000002));
     ASSERT_EQ(symlink(a.c_str(), link.c_str()), 0);
     const ResourceId linked = ORVEX_LoadResource(link.c_str());
     ASSERT_EQ(unlink(link.c_str()), 0);

@@ -126,7 +126,7 @@ bool has(const std::string& text, const std::string& part) {
 }  // namespace
 
 TEST(HostileMedia, SoundsTooLargeForTheDeviceOrUnsafeForTheMixerAreRefused) {
-    Engine engine(1);
+    Engine engine(headless_config(64, 64, 1));
     ASSERT_TRUE(engine.started);
     ASSERT_NE(orvex.config.mixer, 0) << "no audio device";
 
