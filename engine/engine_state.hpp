@@ -85,6 +85,12 @@ bool display_is_lost(void);
 // Whether a GL_RENDERER string names a CPU rasteriser (llvmpipe, softpipe, SwiftShader, ...).
 bool renderer_name_is_cpu(const char* gl_renderer);
 
+// Record and replay around each turn's event drain (the aging is done before the first);
+// shutdown finishes a recording and drops a replay.
+void record_turn_begin(void);
+void record_turn_end(void);
+void record_shutdown(void);
+
 // Logs the last SDL or SDL2_mixer error as "%s\n" with SDL_Log: the one report of a failed
 // SDL call, shared by every engine file.
 void orvex_report_sdl(void);

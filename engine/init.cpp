@@ -212,6 +212,7 @@ static void close_audio(void) {
 // device is closed; the window, renderer and the images on it are left to the system, since
 // touching them would wait forever on the dead connection.
 void ORVEX_Quit(void) {
+    record_shutdown();  // a file only: finished even when the display is gone
     if (display_is_lost()) {
         close_audio();
         return;

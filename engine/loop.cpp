@@ -2,6 +2,7 @@
 // changed files, ages key, mouse button and pad button states (pressed -> down, released ->
 // up) so that the edges last exactly one turn, lets SDL read the game controllers, then
 // drains SDL's whole event queue into those states, the mouse position and the quit flag.
+// Around the drain, a recording notes what it changed and a replay feeds its own (record.cpp).
 //
 // Index: Aging / Event pump / Turn and loop / Queries
 #include <SDL.h>
@@ -86,8 +87,10 @@ int32_t ORVEX_Cycle(void) {
     age_states(orvex.input.buttons, ORVEX_MAX_BUTTONS);
     age_states(orvex.input.pad_buttons, ORVEX_MAX_GAMEPAD_BUTTONS);
     gamepads_update();
+    record_turn_begin();
     // A quit stops one pump call, not the turn: the queue is always emptied.
     while (ORVEX_PumpEvents(nullptr) != 0) {}
+    record_turn_end();  // a replay puts the recorded turn in place of the live one
     return 0;
 }
 

@@ -93,6 +93,55 @@ KeyState ORVEX_GetGamepadButtonState(int32_t button);
 int32_t ORVEX_GetGamepadCount(void);  // pads open now
 
 //------------------------------------------------------------------------------------------
+// Record and replay
+//------------------------------------------------------------------------------------------
+// A recording holds every turn's input from the next ORVEX_Cycle on (keys, mouse buttons
+// and position, pad buttons, quit) and the digest of each frame presented in it (see
+// ORVEX_SetFrameDigest). Starting a recording, and starting its replay, reseed rand() with a
+// seed kept in the file and set the frame counter to where the recording began: a program
+// that starts both at the same point of its set-up (before anything else draws from rand(),
+// px_init included) draws the same numbers and frames again. A replay also refuses a file
+// made with another C library's rand().
+//
+// The file is written beside `path` as "<path>.part" in checksummed blocks and renamed to
+// `path` when the recording stops (ORVEX_StopRecording, or ORVEX_Quit), so a crash or a
+// full disk leaves no file that replays wrongly, and an older file at `path` stays until then.
+int32_t ORVEX_RecordInput(const char* path);  // 0, or -1 after saying why (not while recording)
+int32_t ORVEX_StopRecording(
+    void);  // 0 once `path` is complete (or nothing was recording); -1 if lost
+int32_t ORVEX_IsRecording(void);  // 1 while recording
+// Feeds a recording from the next turn on in place of the live keys, buttons, pads and mouse
+// (a live quit still quits); after its last turn every key and button it held is released and
+// live input takes over. The whole file is checked first: a missing, corrupt, cut, foreign or
+// newer file is refused with one line on stderr and -1, and nothing changes.
+int32_t ORVEX_ReplayInput(const char* path);
+int32_t ORVEX_IsReplaying(void);  // 1 from ORVEX_ReplayInput until live input takes over
+// The keyboard as the player holds it: ORVEX_GetKeyState, except during a replay, which these
+// keys still follow (for the program's own controls: fullscreen, captures).
+KeyState ORVEX_GetLiveKeyState(int32_t scancode);
+
+// The digest of the frame this turn presents (px_render hands in its own): kept with the
+// turn while recording; compared with the recorded one while replaying, where the first frame
+// that differs is reported on stderr. One frame a turn; outside both it is ignored.
+void ORVEX_SetFrameDigest(uint64_t digest);
+
+struct ORVEX_ReplayStatus {
+    int32_t reserved = 0;
+    int32_t replaying = 0;          // ORVEX_IsReplaying()
+    uint32_t turns = 0;             // turns in the recording
+    uint32_t turns_fed = 0;         // turns fed so far
+    uint32_t frames = 0;            // recorded frame digests
+    uint32_t frames_checked = 0;    // of those, compared with a presented frame
+    uint32_t frames_differing = 0;  // compared and different, or recorded and not presented
+    uint32_t first_turn = 0;        // the first difference: its turn (1-based), 0 for none
+    uint32_t first_frame = 0;       // and ORVEX_GetFrameCount() during it
+};
+
+// The current replay's counts, or the last one's after it ended; all zero before any. 0, or
+// -1 when status is null.
+int32_t ORVEX_GetReplayStatus(ORVEX_ReplayStatus* status);
+
+//------------------------------------------------------------------------------------------
 // Frame presentation
 //------------------------------------------------------------------------------------------
 int32_t ORVEX_DrawBegin(void);    // the target texture becomes the render target

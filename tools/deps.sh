@@ -6,6 +6,7 @@ set -euo pipefail
 mode="${1:-}"
 
 packages=(build-essential cmake pkg-config libsdl2-dev libsdl2-mixer-dev libsdl2-image-dev)
+packages+=(libxxhash-dev libgif-dev)  # frame digests and recording checksums; GIF capture
 packaging=(dpkg-dev file)  # dpkg-shlibdeps and file: CPack's dependency search
 if [ "$mode" = "test" ] || [ "$mode" = "bench" ]; then
   packages+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xdotool x11-utils imagemagick clang-format)
@@ -35,6 +36,11 @@ check_by_hand() {
     pkg-config --exists SDL2_mixer || missing+=("SDL2_mixer with its development files")
     pkg-config --exists SDL2_image || missing+=("SDL2_image with its development files")
   fi
+  local include
+  for include in "xxhash.h:xxHash (its header)" "gif_lib.h:giflib with its development files"; do
+    [ -f "/usr/include/${include%%:*}" ] || [ -f "/usr/local/include/${include%%:*}" ] ||
+      missing+=("${include#*:}")
+  done
   if [ "$mode" = "test" ] || [ "$mode" = "bench" ]; then
     local tool
     for tool in Xvfb xdotool "xwininfo (x11-utils)" "import (ImageMagick)" clang-format openbox \
@@ -50,9 +56,9 @@ check_by_hand() {
   for m in "${missing[@]}"; do echo "  - $m" >&2; done
   printf '%s\n' >&2 \
     "deps: install them with your system's package manager, then run make again. For example:" \
-    "  Fedora:  sudo dnf install SDL2-devel SDL2_mixer-devel SDL2_image-devel cmake pkgconf-pkg-config gcc-c++" \
-    "  Arch:    sudo pacman -S sdl2 sdl2_mixer sdl2_image cmake pkgconf gcc" \
-    "  macOS:   brew install sdl2 sdl2_mixer sdl2_image cmake pkg-config"
+    "  Fedora:  sudo dnf install SDL2-devel SDL2_mixer-devel SDL2_image-devel xxhash-devel giflib-devel cmake pkgconf-pkg-config gcc-c++" \
+    "  Arch:    sudo pacman -S sdl2 sdl2_mixer sdl2_image xxhash giflib cmake pkgconf gcc" \
+    "  macOS:   brew install sdl2 sdl2_mixer sdl2_image xxhash giflib cmake pkg-config"
   if [ "$mode" = "test" ] || [ "$mode" = "bench" ]; then
     echo "deps: the tests also need GoogleTest, Google Benchmark, Xvfb, xdotool, x11-utils," \
       "ImageMagick, clang-format, openbox, clang 14 with libFuzzer and, for the package tests," \

@@ -1,0 +1,771 @@
+// Record and replay of each turn's input. The engine's device state (key, mouse button and
+// pad button states, mouse position, quit) is what a program reads, so that is what a
+// recording keeps: for every turn, what the event drain changed after the aging, plus the
+// digest of the frame the turn presented. A replay puts those changes back turn by turn while
+// the live input goes to a shadow copy of the state, which takes over again at the end.
+//
+// The file: a 40-byte header, then blocks of [kind, length, payload, XXH3 checksum]: one
+// start block (the state when recording began), turn blocks of whole turn records, and one
+// end block with the counts. A reader checks every block and every record before the first
+// turn is fed, so a flipped byte or a cut tail is refused, never half played. Records are
+// collected in one block buffer made at the start and written a block at a time: nothing is
+// allocated while turns go by.
+//
+// Index: File format / Input snapshots / Reporting / Recording / Reading and checking /
+//        Replaying / Turn hooks / Frame digests / Queries
+#define XXH_INLINE_ALL
+#include <xxhash.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+#include "engine_state.hpp"
+#include "resources_internal.hpp"
+
+//------------------------------------------------------------------------------------------
+// File format
+//------------------------------------------------------------------------------------------
+// All numbers little-endian. Header: magic, version, rand seed, the first two rand() values
+// after seeding (to tell another C library's rand()), the frame counter at the start, a
+// reserved word, and the XXH3 of the 32 bytes before it.
+constexpr char MAGIC[8] = {'O', 'R', 'V', 'E', 'X', 'R', 'E', 'C'};
+constexpr uint32_t FORMAT_VERSION = 1;
+constexpr size_t HEADER_BYTES = 40;
+
+enum BlockKind : uint32_t { BLOCK_START = 1, BLOCK_TURNS = 2, BLOCK_END = 3 };
+constexpr size_t BLOCK_HEAD = 8;  // kind, payload length
+constexpr size_t BLOCK_TAIL = 8;  // XXH3 of head and payload
+constexpr size_t BLOCK_PAYLOAD = 64 * 1024;
+constexpr int64_t MAX_FILE_BYTES = int64_t{256} << 20;
+
+// One index space over the three state tables: keys, then mouse buttons, then pad buttons.
+constexpr int32_t FIRST_BUTTON = ORVEX_MAX_KEYS;
+constexpr int32_t FIRST_PAD_BUTTON = FIRST_BUTTON + ORVEX_MAX_BUTTONS;
+constexpr int32_t SLOTS = FIRST_PAD_BUTTON + ORVEX_MAX_GAMEPAD_BUTTONS;
+
+// A turn record: flags, then the mouse (two int32) if moved, the changed states (count, then
+// slot u16 and state u8 each) if any, and the frame digest (u64) if a frame was presented.
+enum TurnFlags : uint8_t { TURN_QUIT = 1, TURN_MOUSE = 2, TURN_CHANGES = 4, TURN_FRAME = 8 };
+constexpr uint8_t TURN_KNOWN_FLAGS = TURN_QUIT | TURN_MOUSE | TURN_CHANGES | TURN_FRAME;
+constexpr size_t MAX_TURN_BYTES = 1 + 8 + 2 + SLOTS * 3 + 8;
+
+static uint8_t* put8(uint8_t* p, uint32_t v) {
+    *p = static_cast<uint8_t>(v);
+    return p + 1;
+}
+
+static uint8_t* put_le(uint8_t* p, uint64_t v, int32_t bytes) {
+    for (int32_t i = 0; i < bytes; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+    return p + bytes;
+}
+
+static uint64_t get_le(const uint8_t* p, int32_t bytes) {
+    uint64_t v = 0;
+    for (int32_t i = 0; i < bytes; ++i) v |= uint64_t{p[i]} << (8 * i);
+    return v;
+}
+
+// Bounds-checked reading of a record: any read past the end marks the reader failed.
+struct Reader {
+    const uint8_t* p;
+    const uint8_t* end;
+    bool ok;
+    uint64_t take(int32_t bytes) {
+        if (!ok || end - p < bytes) {
+            ok = false;
+            return 0;
+        }
+        const uint64_t v = get_le(p, bytes);
+        p += bytes;
+        return v;
+    }
+};
+
+struct TurnRecord {
+    uint8_t flags;
+    int32_t mouse_x, mouse_y;
+    uint32_t changes;             // number of (slot, state) entries
+    const uint8_t* change_bytes;  // 3 bytes each
+    uint64_t digest;
+};
+
+static bool read_changes(Reader* r, uint32_t* count, const uint8_t** bytes) {
+    *count = static_cast<uint32_t>(r->take(2));
+    *bytes = r->p;
+    for (uint32_t i = 0; i < *count && r->ok; ++i) {
+        const uint64_t slot = r->take(2);
+        const uint64_t state = r->take(1);
+        if (slot >= SLOTS || state > ORVEX_KEY_PRESSED) r->ok = false;
+    }
+    return r->ok;
+}
+
+static bool read_turn(Reader* r, TurnRecord* t) {
+    *t = {};
+    t->flags = static_cast<uint8_t>(r->take(1));
+    if (t->flags & ~TURN_KNOWN_FLAGS) r->ok = false;
+    if (t->flags & TURN_MOUSE) {
+        t->mouse_x = static_cast<int32_t>(r->take(4));
+        t->mouse_y = static_cast<int32_t>(r->take(4));
+    }
+    if ((t->flags & TURN_CHANGES) && read_changes(r, &t->changes, &t->change_bytes)) {
+        if (t->changes == 0) r->ok = false;
+    }
+    if (t->flags & TURN_FRAME) t->digest = r->take(8);
+    return r->ok;
+}
+
+//------------------------------------------------------------------------------------------
+// Input snapshots
+//------------------------------------------------------------------------------------------
+struct InputSnapshot {
+    KeyState states[SLOTS];
+    int32_t mouse_x, mouse_y;
+};
+
+static void take_input(InputSnapshot* s) {
+    memcpy(s->states, orvex.input.keys, sizeof orvex.input.keys);
+    memcpy(s->states + FIRST_BUTTON, orvex.input.buttons, sizeof orvex.input.buttons);
+    memcpy(s->states + FIRST_PAD_BUTTON, orvex.input.pad_buttons, sizeof orvex.input.pad_buttons);
+    s->mouse_x = orvex.input.mouse_x;
+    s->mouse_y = orvex.input.mouse_y;
+}
+
+static void put_input(const InputSnapshot* s) {
+    memcpy(orvex.input.keys, s->states, sizeof orvex.input.keys);
+    memcpy(orvex.input.buttons, s->states + FIRST_BUTTON, sizeof orvex.input.buttons);
+    memcpy(orvex.input.pad_buttons, s->states + FIRST_PAD_BUTTON, sizeof orvex.input.pad_buttons);
+    orvex.input.mouse_x = s->mouse_x;
+    orvex.input.mouse_y = s->mouse_y;
+}
+
+// The same aging rule as the frame loop's: pressed -> down, released -> up.
+static void age_input(InputSnapshot* s) {
+    for (KeyState& k : s->states) k = static_cast<KeyState>(k & 1);
+}
+
+static bool is_held(KeyState k) { return k == ORVEX_KEY_DOWN || k == ORVEX_KEY_PRESSED; }
+
+static void apply_changes(KeyState* states, uint32_t count, const uint8_t* bytes) {
+    for (uint32_t i = 0; i < count; ++i, bytes += 3) {
+        states[get_le(bytes, 2)] = static_cast<KeyState>(bytes[2]);
+    }
+}
+
+//------------------------------------------------------------------------------------------
+// Reporting
+//------------------------------------------------------------------------------------------
+static void report_file(const char* op, const char* path, const char* why) {
+    orvex_report_line("%s: %s: %s\n", op, path, why);
+}
+
+//------------------------------------------------------------------------------------------
+// Recording
+//------------------------------------------------------------------------------------------
+static struct {
+    FILE* file;               // "<path>.part" while recording; null otherwise
+    std::string path, part;
+    uint8_t* block;           // head, up to BLOCK_PAYLOAD bytes of payload, tail
+    size_t used;              // payload bytes in the block
+    uint32_t turns, frames;
+    bool turn_open;           // the last turn's record waits for its frame digest
+    size_t turn_at;           // where that record's flags byte is in the payload
+    bool has_digest;
+    uint64_t digest;
+    InputSnapshot before;     // the state after aging, before this turn's drain
+    int32_t quit_before;
+    bool lost;                // a write failed: the recording ended without a file
+} rec;
+
+static bool write_all(const void* bytes, size_t n) {
+    return fwrite(bytes, 1, n, rec.file) == n;
+}
+
+static void release_recording(void) {
+    if (rec.file) fclose(rec.file);
+    rec.file = nullptr;
+    free(rec.block);
+    rec.block = nullptr;
+}
+
+// A write failed (a full disk, a removed folder): the partial file goes, and so does the
+// recording; the program plays on.
+static void abandon_recording(void) {
+    perror(rec.part.c_str());
+    release_recording();
+    std::error_code ignored;
+    std::filesystem::remove(rec.part, ignored);
+    orvex_report_line("ORVEX_RecordInput: %s was not written; the recording has stopped\n",
+                      rec.path.c_str());
+    rec.lost = true;
+}
+
+// Closes the block in rec.block with its head and checksum and writes it.
+static bool write_block(BlockKind kind, size_t payload) {
+    uint8_t* head = rec.block;
+    put_le(head, kind, 4);
+    put_le(head + 4, payload, 4);
+    put_le(head + BLOCK_HEAD + payload, XXH3_64bits(head, BLOCK_HEAD + payload), 8);
+    if (write_all(head, BLOCK_HEAD + payload + BLOCK_TAIL)) return true;
+    abandon_recording();
+    return false;
+}
+
+static uint8_t* payload(void) { return rec.block + BLOCK_HEAD; }
+
+static bool flush_turns(void) {
+    if (rec.used == 0) return true;
+    const size_t n = rec.used;
+    rec.used = 0;
+    return write_block(BLOCK_TURNS, n);
+}
+
+// The (slot, state) entries where `now` differs from `before`; answers the end of the writing.
+static uint8_t* put_changes(uint8_t* p, const KeyState* before, const KeyState* now) {
+    uint8_t* count_at = p;
+    p += 2;
+    uint32_t count = 0;
+    for (int32_t i = 0; i < SLOTS; ++i) {
+        if (before[i] == now[i]) continue;
+        p = put_le(p, static_cast<uint32_t>(i), 2);
+        p = put8(p, now[i]);
+        ++count;
+    }
+    put_le(count_at, count, 2);
+    return p;
+}
+
+static bool write_header(uint32_t seed, uint32_t probe0, uint32_t probe1) {
+    uint8_t h[HEADER_BYTES] = {};
+    memcpy(h, MAGIC, sizeof MAGIC);
+    put_le(h + 8, FORMAT_VERSION, 4);
+    put_le(h + 12, seed, 4);
+    put_le(h + 16, probe0, 4);
+    put_le(h + 20, probe1, 4);
+    put_le(h + 24, orvex.time.frame_count, 4);
+    put_le(h + 32, XXH3_64bits(h, 32), 8);
+    return write_all(h, sizeof h);
+}
+
+// The held states and the mouse when recording begins: a replay starts from them.
+static bool write_start_block(void) {
+    take_input(&rec.before);
+    uint8_t* p = put_le(payload(), static_cast<uint32_t>(rec.before.mouse_x), 4);
+    p = put_le(p, static_cast<uint32_t>(rec.before.mouse_y), 4);
+    static const KeyState all_up[SLOTS] = {};
+    p = put_changes(p, all_up, rec.before.states);
+    return write_block(BLOCK_START, static_cast<size_t>(p - payload()));
+}
+
+// rand() is reseeded from its own next value, so a program that seeds rand() itself keeps
+// its variety and one that never does stays deterministic; the file keeps the seed.
+static uint32_t reseed_rand(uint32_t* probe0, uint32_t* probe1) {
+    const uint32_t seed = static_cast<uint32_t>(rand());
+    srand(seed);
+    *probe0 = static_cast<uint32_t>(rand());
+    *probe1 = static_cast<uint32_t>(rand());
+    srand(seed);
+    return seed;
+}
+
+static int32_t open_recording(const char* path) {
+    rec.path = path;
+    rec.part = rec.path + ".part";
+    rec.file = fopen(rec.part.c_str(), "wb");
+    if (!rec.file) {
+        perror(rec.part.c_str());
+        return -1;
+    }
+    setvbuf(rec.file, nullptr, _IONBF, 0);  // whole blocks are written at once
+    rec.block = static_cast<uint8_t*>(malloc(BLOCK_HEAD + BLOCK_PAYLOAD + BLOCK_TAIL));
+    if (!rec.block) {
+        perror("ORVEX_RecordInput:malloc");
+        release_recording();
+        return -1;
+    }
+    return 0;
+}
+
+int32_t ORVEX_RecordInput(const char* path) {
+    if (!path || !*path) {
+        orvex_report_line("ORVEX_RecordInput: path is empty\n");
+        return -1;
+    }
+    if (rec.file) {
+        report_file("ORVEX_RecordInput", rec.path.c_str(), "already recording; stop it first");
+        return -1;
+    }
+    if (open_recording(path) != 0) return -1;
+    uint32_t probe0, probe1;
+    const uint32_t seed = reseed_rand(&probe0, &probe1);
+    bool written = write_header(seed, probe0, probe1);
+    if (!written) abandon_recording();
+    written = written && write_start_block();
+    rec.lost = false;  // said already, and the caller hears it from the result
+    if (!written) return -1;
+    rec.used = rec.turns = rec.frames = 0;
+    rec.turn_open = rec.has_digest = false;
+    return 0;
+}
+
+static void close_recorded_turn(void) {
+    if (!rec.turn_open) return;
+    if (rec.has_digest) {
+        payload()[rec.turn_at] |= TURN_FRAME;
+        put_le(payload() + rec.used, rec.digest, 8);
+        rec.used += 8;
+        rec.frames++;
+    }
+    rec.turn_open = rec.has_digest = false;
+}
+
+static void recorder_begin(void) {
+    close_recorded_turn();
+    take_input(&rec.before);
+    rec.quit_before = orvex.input.quit;
+}
+
+static void recorder_end(void) {
+    if (BLOCK_PAYLOAD - rec.used < MAX_TURN_BYTES && !flush_turns()) return;
+    InputSnapshot now;
+    take_input(&now);
+    uint8_t* start = payload() + rec.used;
+    uint8_t flags = 0;
+    uint8_t* p = start + 1;
+    if (orvex.input.quit && !rec.quit_before) flags |= TURN_QUIT;
+    if (now.mouse_x != rec.before.mouse_x || now.mouse_y != rec.before.mouse_y) {
+        flags |= TURN_MOUSE;
+        p = put_le(p, static_cast<uint32_t>(now.mouse_x), 4);
+        p = put_le(p, static_cast<uint32_t>(now.mouse_y), 4);
+    }
+    if (memcmp(now.states, rec.before.states, sizeof now.states) != 0) {
+        flags |= TURN_CHANGES;
+        p = put_changes(p, rec.before.states, now.states);
+    }
+    *start = flags;
+    rec.turn_at = rec.used;
+    rec.used = static_cast<size_t>(p - payload());
+    rec.turn_open = true;
+    rec.turns++;
+}
+
+// Everything reaches the disk before the file takes its name.
+static bool sync_file(FILE* f) {
+    if (fflush(f) != 0) return false;
+#ifdef _WIN32
+    return _commit(_fileno(f)) == 0;
+#else
+    return fsync(fileno(f)) == 0;
+#endif
+}
+
+static bool write_end_block(void) {
+    uint8_t* p = put_le(payload(), rec.turns, 4);
+    p = put_le(p, rec.frames, 4);
+    return write_block(BLOCK_END, static_cast<size_t>(p - payload()));
+}
+
+int32_t ORVEX_StopRecording(void) {
+    if (!rec.file) {
+        const bool lost = rec.lost;
+        rec.lost = false;
+        return lost ? -1 : 0;
+    }
+    close_recorded_turn();
+    bool written = flush_turns() && write_end_block();
+    if (written && !sync_file(rec.file)) {
+        abandon_recording();
+        written = false;
+    }
+    if (!written) {
+        rec.lost = false;  // this result tells it
+        return -1;
+    }
+    const int closed = fclose(rec.file);
+    rec.file = nullptr;
+    std::error_code error;
+    if (closed == 0) std::filesystem::rename(rec.part, rec.path, error);
+    if (closed != 0 || error) {
+        report_file("ORVEX_StopRecording", rec.path.c_str(),
+                    closed != 0 ? strerror(errno) : error.message().c_str());
+        std::filesystem::remove(rec.part, error);
+        release_recording();
+        return -1;
+    }
+    release_recording();
+    return 0;
+}
+
+int32_t ORVEX_IsRecording(void) { return rec.file ? 1 : 0; }
+
+//------------------------------------------------------------------------------------------
+// Reading and checking
+//------------------------------------------------------------------------------------------
+// A checked recording: the turn records of every turn block, back to back.
+struct Loaded {
+    uint32_t seed, probe0, probe1, start_frame;
+    InputSnapshot start;
+    uint8_t* turns_data;  // owned
+    size_t turns_size;
+    uint32_t turns, frames;
+};
+
+// Reads the whole file; null with the reason in *why (the buffer is the caller's to free).
+static uint8_t* read_whole(const char* path, size_t* size, std::string* why) {
+    FILE* f = fopen(path, "rb");
+    if (!f) {
+        *why = strerror(errno);
+        return nullptr;
+    }
+    uint8_t* data = nullptr;
+    int64_t length = -1;
+    if (fseek(f, 0, SEEK_END) == 0) length = ftell(f);
+    if (length < 0 || fseek(f, 0, SEEK_SET) != 0) {
+        *why = strerror(errno);
+    } else if (length > MAX_FILE_BYTES) {
+        *why = "too large to be a recording";
+    } else if (!(data = static_cast<uint8_t*>(malloc(length > 0 ? length : 1)))) {
+        *why = "out of memory";
+    } else if (fread(data, 1, length, f) != static_cast<size_t>(length)) {
+        *why = ferror(f) ? strerror(errno) : "changed while being read";
+        free(data);
+        data = nullptr;
+    }
+    fclose(f);
+    *size = static_cast<size_t>(length);
+    return data;
+}
+
+static bool check_header(const uint8_t* d, size_t size, Loaded* out, std::string* why) {
+    const size_t magic_seen = size < sizeof MAGIC ? size : sizeof MAGIC;
+    if (memcmp(d, MAGIC, magic_seen) != 0) {
+        *why = "not a recording (no ORVEXREC header)";
+        return false;
+    }
+    if (size < HEADER_BYTES) {
+        *why = size == 0 ? "empty" : "cut short (the header is incomplete)";
+        return false;
+    }
+    const uint32_t version = static_cast<uint32_t>(get_le(d + 8, 4));
+    if (version > FORMAT_VERSION) {
+        *why = "made by a newer version of the engine (recording format " +
+               std::to_string(version) + "; this one reads " + std::to_string(FORMAT_VERSION) +
+               ")";
+        return false;
+    }
+    if (version == 0 || get_le(d + 32, 8) != XXH3_64bits(d, 32)) {
+        *why = "corrupt (the header's checksum does not match)";
+        return false;
+    }
+    out->seed = static_cast<uint32_t>(get_le(d + 12, 4));
+    out->probe0 = static_cast<uint32_t>(get_le(d + 16, 4));
+    out->probe1 = static_cast<uint32_t>(get_le(d + 20, 4));
+    out->start_frame = static_cast<uint32_t>(get_le(d + 24, 4));
+    return true;
+}
+
+static bool check_start(const uint8_t* p, size_t n, Loaded* out) {
+    Reader r = {p, p + n, true};
+    out->start = {};
+    out->start.mouse_x = static_cast<int32_t>(r.take(4));
+    out->start.mouse_y = static_cast<int32_t>(r.take(4));
+    uint32_t count;
+    const uint8_t* bytes;
+    if (!read_changes(&r, &count, &bytes) || r.p != r.end) return false;
+    apply_changes(out->start.states, count, bytes);
+    return true;
+}
+
+// Every record of a turn block must decode and fill it exactly; they are appended to the
+// loaded stream.
+static bool check_turns(const uint8_t* p, size_t n, Loaded* out) {
+    Reader r = {p, p + n, true};
+    TurnRecord t;
+    while (r.p != r.end) {
+        if (!read_turn(&r, &t)) return false;
+        out->turns++;
+        if (t.flags & TURN_FRAME) out->frames++;
+    }
+    memcpy(out->turns_data + out->turns_size, p, n);
+    out->turns_size += n;
+    return true;
+}
+
+static std::string at_byte(const char* what, size_t offset) {
+    return std::string(what) + " at byte " + std::to_string(offset);
+}
+
+// Walks the blocks: start first, turn blocks, then the end block and nothing after it.
+static bool check_blocks(const uint8_t* d, size_t size, Loaded* out, std::string* why) {
+    size_t pos = HEADER_BYTES;
+    uint32_t expected_kind = BLOCK_START;
+    while (true) {
+        if (size - pos < BLOCK_HEAD) {
+            *why = "cut short (it has no end record: the recording did not finish)";
+            return false;
+        }
+        const uint32_t kind = static_cast<uint32_t>(get_le(d + pos, 4));
+        const uint64_t length = get_le(d + pos + 4, 4);
+        if (length > BLOCK_PAYLOAD || size - pos - BLOCK_HEAD < length + BLOCK_TAIL) {
+            *why = length > BLOCK_PAYLOAD ? "corrupt (a block is too long)"
+                                          : "cut short (the last block is incomplete)";
+            *why += at_byte("", pos);
+            return false;
+        }
+        const uint8_t* p = d + pos + BLOCK_HEAD;
+        if (get_le(p + length, 8) != XXH3_64bits(d + pos, BLOCK_HEAD + length)) {
+            *why = at_byte("corrupt (a block's checksum does not match)", pos);
+            return false;
+        }
+        const bool order_ok = kind == expected_kind ||
+                              (expected_kind == BLOCK_TURNS && kind == BLOCK_END);
+        bool ok = order_ok;
+        if (ok && kind == BLOCK_START) ok = check_start(p, length, out);
+        if (ok && kind == BLOCK_TURNS) ok = check_turns(p, length, out);
+        if (ok && kind == BLOCK_END)
+            ok = length == 8 && get_le(p, 4) == out->turns && get_le(p + 4, 4) == out->frames;
+        if (!ok) {
+            *why = at_byte("corrupt (a block that does not read as a recording)", pos);
+            return false;
+        }
+        pos += BLOCK_HEAD + length + BLOCK_TAIL;
+        if (kind == BLOCK_END) break;
+        expected_kind = BLOCK_TURNS;
+    }
+    if (pos != size) {
+        *why = at_byte("corrupt (data after the end record)", pos);
+        return false;
+    }
+    return true;
+}
+
+// rand() must give what it gave when the recording was made; the check reseeds it, which a
+// replay that goes ahead does anyway.
+static bool same_rand(const Loaded* l) {
+    srand(l->seed);
+    const uint32_t r0 = static_cast<uint32_t>(rand());
+    const uint32_t r1 = static_cast<uint32_t>(rand());
+    srand(l->seed);
+    return r0 == l->probe0 && r1 == l->probe1;
+}
+
+static bool load_recording(const char* path, Loaded* out, std::string* why) {
+    size_t size = 0;
+    uint8_t* data = read_whole(path, &size, why);
+    if (!data) return false;
+    *out = {};
+    bool ok = check_header(data, size, out, why);
+    if (ok) {
+        out->turns_data = static_cast<uint8_t*>(malloc(size));
+        ok = out->turns_data != nullptr;
+        if (!ok) *why = "out of memory";
+    }
+    ok = ok && check_blocks(data, size, out, why);
+    free(data);
+    if (ok && !same_rand(out)) {
+        *why = "made with another C library's rand(), so it cannot replay exactly";
+        ok = false;
+    }
+    if (!ok) {
+        free(out->turns_data);
+        out->turns_data = nullptr;
+    }
+    return ok;
+}
+
+//------------------------------------------------------------------------------------------
+// Replaying
+//------------------------------------------------------------------------------------------
+static struct {
+    bool active;
+    Loaded file;
+    size_t cursor;         // next turn record in file.turns_data
+    uint32_t fed;          // turns fed so far
+    InputSnapshot live;    // the player's own input while the replay feeds the engine's
+    bool live_valid;
+    InputSnapshot stash;   // the replayed state, kept aside while the drain writes live input
+    bool expect_frame;     // the turn fed last has a recorded frame digest
+    uint64_t expected;
+    bool frame_checked;
+    ORVEX_ReplayStatus status;
+} rep;
+
+static void drop_replay(void) {
+    free(rep.file.turns_data);
+    rep.file.turns_data = nullptr;
+    rep.active = false;
+    rep.live_valid = false;
+    rep.status.replaying = 0;
+}
+
+int32_t ORVEX_ReplayInput(const char* path) {
+    if (!path || !*path) {
+        orvex_report_line("ORVEX_ReplayInput: path is empty\n");
+        return -1;
+    }
+    Loaded loaded;
+    std::string why;
+    if (!load_recording(path, &loaded, &why)) {
+        report_file("ORVEX_ReplayInput", path, why.c_str());
+        return -1;
+    }
+    const bool live_valid = rep.active && rep.live_valid;  // a replay replaced mid-way
+    free(rep.file.turns_data);
+    rep.file = loaded;
+    rep.active = true;
+    rep.live_valid = live_valid;
+    rep.cursor = 0;
+    rep.fed = 0;
+    rep.expect_frame = rep.frame_checked = false;
+    rep.status = {.replaying = 1, .turns = loaded.turns, .frames = loaded.frames};
+    orvex.time.frame_count = loaded.start_frame;
+    return 0;
+}
+
+int32_t ORVEX_IsReplaying(void) { return rep.active ? 1 : 0; }
+
+static void note_difference(const char* what) {
+    rep.status.frames_differing++;
+    if (rep.status.first_turn != 0) return;
+    rep.status.first_turn = rep.fed;
+    rep.status.first_frame = orvex.time.frame_count;
+    orvex_report_line("ORVEX_ReplayInput: frame %u (turn %u of %u) %s\n", orvex.time.frame_count,
+                      rep.fed, rep.file.turns, what);
+}
+
+static void close_replayed_turn(void) {
+    if (rep.expect_frame && !rep.frame_checked) {
+        note_difference("presented nothing; the recording has a frame there");
+    }
+    rep.expect_frame = rep.frame_checked = false;
+}
+
+// The end: what the replay held and the player does not is released, what the player holds
+// and the replay did not is pressed, and from here on the drain writes the live input.
+static void hand_over_to_live(void) {
+    age_input(&rep.live);
+    InputSnapshot& replayed = rep.stash;
+    take_input(&replayed);
+    for (int32_t i = 0; i < SLOTS; ++i) {
+        const bool was = is_held(replayed.states[i]);
+        const bool now = is_held(rep.live.states[i]);
+        KeyState state = rep.live.states[i];
+        if (was && !now) state = ORVEX_KEY_RELEASED;
+        if (!was && now) state = ORVEX_KEY_PRESSED;
+        replayed.states[i] = state;
+    }
+    replayed.mouse_x = rep.live.mouse_x;
+    replayed.mouse_y = rep.live.mouse_y;
+    put_input(&replayed);
+    drop_replay();
+}
+
+static void replayer_begin(void) {
+    close_replayed_turn();
+    if (rep.fed == rep.file.turns) {
+        hand_over_to_live();
+        return;
+    }
+    if (!rep.live_valid) {
+        take_input(&rep.live);  // already aged by this turn
+        rep.live_valid = true;
+    } else {
+        age_input(&rep.live);
+    }
+    if (rep.fed == 0) {
+        rep.stash = rep.file.start;
+        age_input(&rep.stash);
+    } else {
+        take_input(&rep.stash);
+    }
+    put_input(&rep.live);  // the drain writes onto the player's own state
+}
+
+static void replayer_end(void) {
+    take_input(&rep.live);
+    put_input(&rep.stash);
+    Reader r = {rep.file.turns_data + rep.cursor, rep.file.turns_data + rep.file.turns_size, true};
+    TurnRecord t;
+    read_turn(&r, &t);  // checked when the file was loaded
+    rep.cursor = static_cast<size_t>(r.p - rep.file.turns_data);
+    if (t.flags & TURN_QUIT) orvex.input.quit = 1;
+    if (t.flags & TURN_MOUSE) {
+        orvex.input.mouse_x = t.mouse_x;
+        orvex.input.mouse_y = t.mouse_y;
+    }
+    if (t.flags & TURN_CHANGES) {
+        take_input(&rep.stash);
+        apply_changes(rep.stash.states, t.changes, t.change_bytes);
+        put_input(&rep.stash);
+    }
+    rep.expect_frame = (t.flags & TURN_FRAME) != 0;
+    rep.expected = t.digest;
+    rep.fed++;
+    rep.status.turns_fed = rep.fed;
+}
+
+//------------------------------------------------------------------------------------------
+// Turn hooks
+//------------------------------------------------------------------------------------------
+// The recorder looks at the state the program will read, so it sees the replayed state when
+// both run: it takes its "before" ahead of the replay's swap and its "after" behind it.
+void record_turn_begin(void) {
+    if (rec.file) recorder_begin();
+    if (rep.active) replayer_begin();
+}
+
+void record_turn_end(void) {
+    if (rep.active) replayer_end();
+    if (rec.file) recorder_end();
+}
+
+void record_shutdown(void) {
+    ORVEX_StopRecording();
+    drop_replay();
+}
+
+//------------------------------------------------------------------------------------------
+// Frame digests
+//------------------------------------------------------------------------------------------
+void ORVEX_SetFrameDigest(uint64_t digest) {
+    if (rec.file && rec.turn_open) {
+        rec.digest = digest;
+        rec.has_digest = true;
+    }
+    if (!rep.active || rep.fed == 0) return;
+    if (!rep.expect_frame) {
+        note_difference("is not in the recording");
+        return;
+    }
+    if (!rep.frame_checked) rep.status.frames_checked++;
+    rep.frame_checked = true;
+    if (digest != rep.expected) note_difference("differs from the recording");
+}
+
+//------------------------------------------------------------------------------------------
+// Queries
+//------------------------------------------------------------------------------------------
+KeyState ORVEX_GetLiveKeyState(int32_t scancode) {
+    if (scancode < 0 || scancode >= ORVEX_MAX_KEYS) return ORVEX_KEY_UP;
+    if (rep.active && rep.live_valid) return rep.live.states[scancode];
+    return orvex.input.keys[scancode];
+}
+
+int32_t ORVEX_GetReplayStatus(ORVEX_ReplayStatus* status) {
+    if (!status) {
+        orvex_report_line("ORVEX_GetReplayStatus: status is NULL\n");
+        return -1;
+    }
+    *status = rep.status;
+    return 0;
+}
