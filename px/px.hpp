@@ -101,3 +101,11 @@ void px_blit(PxBlitArgs args);  // image region, mirrored, transparency, clip, d
 // Presentation
 //------------------------------------------------------------------------------------------
 int32_t px_render(void);  // dither into the texture and copy it; -1 if it cannot be locked
+
+// Frame digests: a 64-bit hash of everything the last picture of px_render was made from (the
+// canvas, the dither's generator state, its thresholds and the two colours), so equal digests
+// mean equal pictures. Made only while wanted: always while the engine records or replays
+// input (px_render hands each one to ORVEX_SetFrameDigest), and otherwise after
+// px_keep_digests(1). 0 before the first.
+void px_keep_digests(int32_t on);
+uint64_t px_frame_digest(void);

@@ -82,3 +82,11 @@ PxRenderPath px_render_path(void);  // the path in use now (never PX_PATH_AUTO)
 
 // The generator's jump-ahead: s(n + k) = a * s(n) + c (mod 2^32); writes a and c for k steps.
 void px_rng_jump(uint32_t k, uint32_t* a, uint32_t* c);
+
+//------------------------------------------------------------------------------------------
+// Frame digests
+//------------------------------------------------------------------------------------------
+// The digest of the picture the dither makes of `pixels` from generator state `state`.
+uint64_t px_digest_of(const uint8_t* pixels, const PxColor* palette, uint32_t state);
+bool px_digest_wanted(void);         // a digest of each picture is wanted now
+void px_note_frame(uint32_t state);  // digests the canvas about to be dithered from `state`

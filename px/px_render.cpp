@@ -348,6 +348,7 @@ int32_t px_render(void) {
                 PX_ROW_BYTES);
         return -1;
     }
+    if (px_digest_wanted()) px_note_frame(px_rng_state);
     px_rng_state = px_dither_convert(px_pixels, px_palette, px_rng_state,
                                      static_cast<uint8_t*>(memory), pitch);
     SDL_UnlockTexture(px_texture);
