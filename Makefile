@@ -9,7 +9,7 @@ JOBS        ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
 .PHONY: run build test test-asan bench fuzz fuzz-smoke fuzz-build art-preview screenshots format \
-	format-check deps deps-test clean package deps-package
+	format-check deps deps-test clean package deps-package playthrough
 
 run: build
 	./$(BUILD)/quillow
@@ -50,6 +50,14 @@ bench: deps-test
 		env -u SDL_RENDER_DRIVER bash bench/game/measure_run.sh $(BENCH_BUILD)/quillow 9
 	@echo "== the game, SDL_RENDER_DRIVER=opengl"; \
 		SDL_RENDER_DRIVER=opengl bash bench/game/measure_run.sh $(BENCH_BUILD)/quillow 9
+
+# Rewrites tests/data/playthrough.rec, the recording of a whole play-through that make test
+# replays with `quillow --replay FILE --check`: run it when the game is meant to play differently.
+playthrough: deps-test
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLOW_TESTS=ON $(CMAKE_FLAGS)
+	cmake --build $(BUILD) --target record_playthrough -j$(JOBS)
+	SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy \
+		./$(BUILD)/tests/game/record_playthrough tests/data/playthrough.rec
 
 # Debian packages from the built tree into $(BUILD)/: quillow_*.deb for players,
 # liborvex-dev_*.deb for game makers (packaging/debian.cmake).

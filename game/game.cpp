@@ -77,13 +77,22 @@ PxBlitArgs scene_quadrant(const PxImage* img, SplitPoint split, int32_t quadrant
 }
 
 //------------------------------------------------------------------------------------------
-// Fullscreen keys
+// Window keys
 //------------------------------------------------------------------------------------------
+// The window's controls follow the player's own keyboard, also while a replay feeds the game.
+static bool live_down(int32_t scancode) {
+    const KeyState k = ORVEX_GetLiveKeyState(scancode);
+    return k == ORVEX_KEY_DOWN || k == ORVEX_KEY_PRESSED;
+}
+
+static bool live_pressed(int32_t scancode) {
+    return ORVEX_GetLiveKeyState(scancode) == ORVEX_KEY_PRESSED;
+}
+
 void game_fullscreen_keys(void) {
-    const bool alt = ORVEX_IsKeyDown(SDL_SCANCODE_LALT) || ORVEX_IsKeyDown(SDL_SCANCODE_RALT);
-    const bool enter =
-        ORVEX_IsKeyPressed(SDL_SCANCODE_RETURN) || ORVEX_IsKeyPressed(SDL_SCANCODE_KP_ENTER);
-    if (ORVEX_IsKeyPressed(SDL_SCANCODE_F11) || (alt && enter)) {
+    const bool alt = live_down(SDL_SCANCODE_LALT) || live_down(SDL_SCANCODE_RALT);
+    const bool enter = live_pressed(SDL_SCANCODE_RETURN) || live_pressed(SDL_SCANCODE_KP_ENTER);
+    if (live_pressed(SDL_SCANCODE_F11) || (alt && enter)) {
         ORVEX_SetFullscreen(!ORVEX_IsFullscreen());
     }
 }

@@ -3,7 +3,9 @@
 // the pad's face buttons, the left mouse button or a touch) and hands the frame loop the
 // game's per-frame function. Exit status 0 once the loop ends (window closed
 // or game over), 1 when start-up fails. After the engine's own messages, a failed start-up
-// or a start without sound gets one line in the player's words (startup.cpp).
+// or a start without sound gets one line in the player's words (startup.cpp). The command
+// line (options.cpp) may ask to record the play, replay one, or check a replay
+// (playback.cpp); 2 when it cannot be understood.
 // The named constants only: SDL.h would also bring SDL_main.h, which renames main on some
 // platforms.
 #include <SDL_gamecontroller.h>
@@ -16,7 +18,9 @@
 #include "game.hpp"
 #include "images.hpp"
 #include "input.hpp"
+#include "options.hpp"
 #include "orvex.hpp"
+#include "playback.hpp"
 #include "player.hpp"
 #include "px.hpp"
 #include "startup.hpp"
@@ -66,13 +70,16 @@ static int32_t start_canvas(void) {
 //------------------------------------------------------------------------------------------
 // Entry
 //------------------------------------------------------------------------------------------
-int main(int, char**) {
+int main(int argc, char** argv) {
+    GameOptions options;
+    const int32_t leave = parse_options(argc, argv, &options);
+    if (leave != OPTIONS_PLAY) return leave;
     const ORVEX_Config config = {
         .reserved = 0,
         .width = 640,
         .height = 480,
         .scale = 1,
-        .fps = 60,
+        .fps = options.check ? 0 : 60,  // a check runs as fast as it can
         .pixel_perfect = 1,
         .logical_size = 0,
         .scale_linear = 0,
@@ -90,12 +97,13 @@ int main(int, char**) {
         return 1;
     }
     set_window_icon();
+    if (playback_start(&options) != 0) return 1;
     if (start_canvas() != 0) return 1;
     // Without the files or an audio device the game goes on silent.
     explain_sound(ORVEX_PlayMusic("res/ost.wav", MUSIC_LOOPS) == 0);
     bind_move();
     Player player;
     player_init(&player);
-    ORVEX_MainLoop(game_frame, &player);
-    return 0;
+    ORVEX_MainLoop(options.check ? playback_check_frame : game_frame, &player);
+    return playback_finish(&options);
 }

@@ -1,0 +1,84 @@
+// The game's command line: the options it takes, the help and version it prints, and every
+// kind of mistake it names with exit status 2.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <initializer_list>
+#include <vector>
+
+#include "options.hpp"
+
+namespace {
+
+struct Parsed {
+    int32_t result;
+    GameOptions options;
+    std::string out, err;
+};
+
+Parsed parse(std::initializer_list<const char*> args) {
+    std::vector<const char*> argv = {"quillow"};
+    argv.insert(argv.end(), args);
+    Parsed p;
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    p.result = parse_options(static_cast<int32_t>(argv.size()), argv.data(), &p.options);
+    p.out = testing::internal::GetCapturedStdout();
+    p.err = testing::internal::GetCapturedStderr();
+    return p;
+}
+
+std::string absolute(const char* file) { return std::filesystem::absolute(file).string(); }
+
+TEST(Options, NoArgumentsPlayTheGameAsAlways) {
+    const Parsed p = parse({});
+    EXPECT_EQ(p.result, OPTIONS_PLAY);
+    EXPECT_TRUE(p.options.record.empty());
+    EXPECT_TRUE(p.options.replay.empty());
+    EXPECT_FALSE(p.options.check);
+    EXPECT_EQ(p.out + p.err, "");
+}
+
+TEST(Options, FilesComeAfterTheOptionOrAnEqualsSignAndAreMadeAbsolute) {
+    EXPECT_EQ(parse({"--record", "play.rec"}).options.record, absolute("play.rec"));
+    EXPECT_EQ(parse({"--record=/tmp/a.rec"}).options.record, "/tmp/a.rec");
+    const Parsed check = parse({"--check", "--replay", "x.rec"});
+    EXPECT_EQ(check.result, OPTIONS_PLAY);
+    EXPECT_EQ(check.options.replay, absolute("x.rec"));
+    EXPECT_TRUE(check.options.check);
+}
+
+TEST(Options, HelpAndVersionPrintOnStdoutAndLeaveWithZero) {
+    const Parsed help = parse({"--help"});
+    EXPECT_EQ(help.result, 0);
+    EXPECT_EQ(help.out.rfind("Usage: quillow", 0), 0u);
+    EXPECT_NE(help.out.find("--replay FILE"), std::string::npos);
+    const Parsed version = parse({"--record", "x", "--version"});
+    EXPECT_EQ(version.result, 0);
+    EXPECT_EQ(version.out.rfind("quillow ", 0), 0u);
+}
+
+TEST(Options, MistakesAreNamedAndLeaveWithTwo) {
+    const struct {
+        std::initializer_list<const char*> args;
+        const char* said;
+    } cases[] = {
+        {{"--fly"}, "quillow: unknown option '--fly'\n"},
+        {{"-x"}, "quillow: unknown option '-x'\n"},
+        {{"game.rec"}, "quillow: unexpected argument 'game.rec'\n"},
+        {{"--record"}, "quillow: --record needs a file name\n"},
+        {{"--replay="}, "quillow: --replay needs a file name\n"},
+        {{"--record", "a", "--record", "b"}, "quillow: --record is given twice\n"},
+        {{"--record", "a", "--replay", "b"},
+         "quillow: --record and --replay cannot be used together\n"},
+        {{"--check"}, "quillow: --check needs --replay FILE\n"},
+    };
+    for (const auto& c : cases) {
+        const Parsed p = parse(c.args);
+        EXPECT_EQ(p.result, 2) << c.said;
+        EXPECT_EQ(p.err, std::string(c.said) + "Try 'quillow --help' for more information.\n");
+        EXPECT_EQ(p.out, "");
+    }
+}
+
+}  // namespace

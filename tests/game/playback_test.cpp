@@ -1,0 +1,125 @@
+// The game recorded and replayed whole: a scripted play-through replays frame for frame in
+// this process and in a fresh `quillow --replay FILE --check`, a changed game is caught at its
+// first frame, and the verdict names what went wrong. The world is test_game's (game_test.cpp).
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "game.hpp"
+#include "orvex.hpp"
+#include "playback.hpp"
+#include "playthrough.hpp"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr uint32_t TURNS_TO_END = 289 + 6 * 290;  // held turns up to the seventh wall turn
+
+class Playback : public ::testing::Test {
+protected:
+    static inline std::string file;
+    static inline PlaythroughRun recorded;
+
+    // One recording for the whole suite: a play-through takes a few seconds.
+    static void SetUpTestSuite() {
+        file = (fs::temp_directory_path() / ("quillow-play-" + std::to_string(getpid()) + ".rec"))
+                   .string();
+        ASSERT_TRUE(playthrough_record(file.c_str(), &recorded));
+    }
+    static void TearDownTestSuite() { fs::remove(file); }
+
+    static ORVEX_ReplayStatus status(void) {
+        ORVEX_ReplayStatus s;
+        ORVEX_GetReplayStatus(&s);
+        return s;
+    }
+};
+
+TEST_F(Playback, TheRecordedPlayEndsAtTheSeventhTurnLikeAnUnrecordedOne) {
+    EXPECT_EQ(recorded.loop_result, 1);
+    EXPECT_EQ(recorded.turns, TURNS_TO_END);
+    EXPECT_EQ(recorded.digests.size(), TURNS_TO_END - 1);  // the last turn draws nothing
+}
+
+TEST_F(Playback, ReplayedInTheSameProcessEveryFrameIsTheRecordedOne) {
+    PlaythroughRun replayed;
+    ASSERT_TRUE(playthrough_replay(file.c_str(), &replayed));
+    EXPECT_EQ(replayed.loop_result, 1);
+    EXPECT_EQ(replayed.turns, recorded.turns);  // the seventh turn on the same frame
+    EXPECT_EQ(replayed.digests, recorded.digests);
+    const ORVEX_ReplayStatus s = status();
+    EXPECT_EQ(s.turns, TURNS_TO_END);
+    EXPECT_EQ(s.turns_fed, TURNS_TO_END);
+    EXPECT_EQ(s.frames, TURNS_TO_END - 1);
+    EXPECT_EQ(s.frames_checked, TURNS_TO_END - 1);
+    EXPECT_EQ(s.frames_differing, 0u);
+    char line[256];
+    EXPECT_TRUE(playback_verdict(&s, false, line, sizeof line)) << line;
+}
+
+TEST_F(Playback, ReplayedByTheGameInAFreshProcessEveryFrameMatches) {
+    const std::string command = std::string(QUILLOW_BINARY) + " --replay '" + file + "' --check";
+    FILE* out = popen(command.c_str(), "r");
+    ASSERT_NE(out, nullptr);
+    char line[256] = {};
+    std::string said;
+    while (fgets(line, sizeof line, out)) said += line;
+    const int status = pclose(out);
+    EXPECT_EQ(said, "replay check passed: all 2028 frames of 2029 turns match\n");
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+TEST_F(Playback, AGameThatPlaysDifferentlyIsCaughtAtItsFirstFrame) {
+    testing::internal::CaptureStderr();
+    PlaythroughRun replayed;
+    ASSERT_TRUE(playthrough_replay(file.c_str(), &replayed, [](Player* p) { p->speed = 3; }));
+    const std::string err = testing::internal::GetCapturedStderr();
+    const ORVEX_ReplayStatus s = status();
+    EXPECT_EQ(s.first_turn, 1u);
+    EXPECT_EQ(s.first_frame, recorded.first_frame);
+    const std::string said = "frame " + std::to_string(recorded.first_frame) +
+                             " (turn 1 of 2029) differs from the recording";
+    EXPECT_NE(err.find(said), std::string::npos) << err;
+    EXPECT_LT(replayed.turns, TURNS_TO_END);  // a faster square ends the game sooner
+    char line[256];
+    EXPECT_FALSE(playback_verdict(&s, false, line, sizeof line));
+}
+
+//------------------------------------------------------------------------------------------
+// Verdicts
+//------------------------------------------------------------------------------------------
+TEST(PlaybackVerdict, NamesTheFirstDifferenceAnEarlyEndOrAGameThatWentOn) {
+    char line[256];
+    ORVEX_ReplayStatus s{.turns = 10, .turns_fed = 10, .frames = 9, .frames_checked = 9};
+    EXPECT_TRUE(playback_verdict(&s, false, line, sizeof line));
+    EXPECT_STREQ(line, "replay check passed: all 9 frames of 10 turns match");
+
+    ORVEX_ReplayStatus differs = s;
+    differs.frames_differing = 2;
+    differs.first_turn = 4;
+    differs.first_frame = 3;
+    EXPECT_FALSE(playback_verdict(&differs, false, line, sizeof line));
+    EXPECT_STREQ(line,
+                 "replay check failed: frame 3 (turn 4 of 10) is not the recorded one (2 of 9 "
+                 "frames differ)");
+
+    ORVEX_ReplayStatus early = s;
+    early.turns_fed = 6;
+    EXPECT_FALSE(playback_verdict(&early, false, line, sizeof line));
+    EXPECT_STREQ(line, "replay check failed: the game ended at turn 6 of 10");
+
+    EXPECT_FALSE(playback_verdict(&s, true, line, sizeof line));
+    EXPECT_STREQ(line, "replay check failed: the recording ended at turn 10 but the game went on");
+
+    ORVEX_ReplayStatus unseen = s;
+    unseen.frames_checked = 8;
+    EXPECT_FALSE(playback_verdict(&unseen, false, line, sizeof line));
+    EXPECT_STREQ(line, "replay check failed: 8 of 9 recorded frames were presented");
+}
+
+}  // namespace
