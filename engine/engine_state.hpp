@@ -91,6 +91,12 @@ void record_turn_begin(void);
 void record_turn_end(void);
 void record_shutdown(void);
 
+// Captures around each present: ORVEX_DrawEnd reads the picture before it letterboxes and
+// writes the files after it presents; shutdown finishes a GIF.
+void capture_grab(void);
+void capture_store(void);
+void capture_shutdown(void);
+
 // Logs the last SDL or SDL2_mixer error as "%s\n" with SDL_Log: the one report of a failed
 // SDL call, shared by every engine file.
 void orvex_report_sdl(void);
@@ -125,3 +131,8 @@ int32_t letterbox_into_window(void);
 
 // Window pixel -> logical pixel along one axis, for a letterbox of this scale and offset.
 int32_t letterbox_to_logical(int32_t v, int32_t offset, float scale);
+
+// Whether the GIF keeps presented frame number `frame` (0 = the first since the start) of a
+// game paced at `frame_ms` (0 or less: 16) and, if so, for how many hundredths it shows: the
+// first frame of each 20 ms, shown until the next kept one.
+bool gif_frame_kept(uint32_t frame, int32_t frame_ms, int32_t* delay_cs);

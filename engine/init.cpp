@@ -208,11 +208,14 @@ static void close_audio(void) {
     orvex.config.mixer = 0;
 }
 
-// After the display went away, the process is ending (see display_loss.cpp): only the audio
-// device is closed; the window, renderer and the images on it are left to the system, since
-// touching them would wait forever on the dead connection.
+// After the display went away, the process is ending (see display_loss.cpp): a recording and a
+// GIF being written are finished and the audio device is closed; the window, renderer and the
+// images on it are left to the system, since touching them would wait forever on the dead
+// connection.
 void ORVEX_Quit(void) {
-    record_shutdown();  // a file only: finished even when the display is gone
+    // Files only, finished even when the display is gone.
+    record_shutdown();
+    capture_shutdown();
     if (display_is_lost()) {
         close_audio();
         return;

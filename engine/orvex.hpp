@@ -151,6 +151,23 @@ void ORVEX_GetMousePos(int32_t* x, int32_t* y);      // logical coordinates; nul
 void ORVEX_WindowToLogical(int32_t* x, int32_t* y);  // in place; null skips
 
 //------------------------------------------------------------------------------------------
+// Capture
+//------------------------------------------------------------------------------------------
+// Files of the presented picture at the logical size, without the letterbox bars (not in
+// logical_size mode, which has no picture of its own). A null path names a new file in the
+// pictures folder ($XDG_PICTURES_DIR, else the desktop's, else ~/Pictures), in a folder named
+// after the window title, with the date and time in its name; the engine's preference folder
+// when that cannot be made. Each file written is named on stdout ("Screenshot saved: PATH");
+// a failed write is said on stderr and play goes on.
+int32_t ORVEX_SaveScreenshot(const char* path);  // PNG of the next frame presented; 0 or -1
+// An animated GIF of every frame presented from the next one on, at most 50 a second (one per
+// 20 ms of the configured frame rate), looping; the first frame's colours are the palette when
+// there are at most 256, else a fixed colour cube. 0, or -1 (also while one runs).
+int32_t ORVEX_StartGifCapture(const char* path);
+int32_t ORVEX_StopGifCapture(void);  // finish the file; 0, or -1 when it is lost (or empty)
+int32_t ORVEX_IsCapturingGif(void);  // 1 while capturing
+
+//------------------------------------------------------------------------------------------
 // Window
 //------------------------------------------------------------------------------------------
 struct ORVEX_WindowIconArgs {

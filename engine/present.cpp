@@ -116,10 +116,12 @@ int32_t ORVEX_DrawEnd(void) {
         orvex_report_sdl();
         return -1;
     }
+    capture_grab();  // the picture as drawn, for a screenshot or a GIF being captured
     if (!orvex.config.logical_size && letterbox_into_window() < 0) return -1;
     pace_frame();
     SDL_RenderPresent(orvex.video.renderer);
     orvex.time.frame_count++;
+    capture_store();
     return 0;
 }
 

@@ -173,23 +173,21 @@ static void report_file(const char* op, const char* path, const char* why) {
 // Recording
 //------------------------------------------------------------------------------------------
 static struct {
-    FILE* file;               // "<path>.part" while recording; null otherwise
+    FILE* file;  // "<path>.part" while recording; null otherwise
     std::string path, part;
-    uint8_t* block;           // head, up to BLOCK_PAYLOAD bytes of payload, tail
-    size_t used;              // payload bytes in the block
+    uint8_t* block;  // head, up to BLOCK_PAYLOAD bytes of payload, tail
+    size_t used;     // payload bytes in the block
     uint32_t turns, frames;
-    bool turn_open;           // the last turn's record waits for its frame digest
-    size_t turn_at;           // where that record's flags byte is in the payload
+    bool turn_open;  // the last turn's record waits for its frame digest
+    size_t turn_at;  // where that record's flags byte is in the payload
     bool has_digest;
     uint64_t digest;
-    InputSnapshot before;     // the state after aging, before this turn's drain
+    InputSnapshot before;  // the state after aging, before this turn's drain
     int32_t quit_before;
-    bool lost;                // a write failed: the recording ended without a file
+    bool lost;  // a write failed: the recording ended without a file
 } rec;
 
-static bool write_all(const void* bytes, size_t n) {
-    return fwrite(bytes, 1, n, rec.file) == n;
-}
+static bool write_all(const void* bytes, size_t n) { return fwrite(bytes, 1, n, rec.file) == n; }
 
 static void release_recording(void) {
     if (rec.file) fclose(rec.file);
@@ -459,8 +457,7 @@ static bool check_header(const uint8_t* d, size_t size, Loaded* out, std::string
     const uint32_t version = static_cast<uint32_t>(get_le(d + 8, 4));
     if (version > FORMAT_VERSION) {
         *why = "made by a newer version of the engine (recording format " +
-               std::to_string(version) + "; this one reads " + std::to_string(FORMAT_VERSION) +
-               ")";
+               std::to_string(version) + "; this one reads " + std::to_string(FORMAT_VERSION) + ")";
         return false;
     }
     if (version == 0 || get_le(d + 32, 8) != XXH3_64bits(d, 32)) {
@@ -527,8 +524,8 @@ static bool check_blocks(const uint8_t* d, size_t size, Loaded* out, std::string
             *why = at_byte("corrupt (a block's checksum does not match)", pos);
             return false;
         }
-        const bool order_ok = kind == expected_kind ||
-                              (expected_kind == BLOCK_TURNS && kind == BLOCK_END);
+        const bool order_ok =
+            kind == expected_kind || (expected_kind == BLOCK_TURNS && kind == BLOCK_END);
         bool ok = order_ok;
         if (ok && kind == BLOCK_START) ok = check_start(p, length, out);
         if (ok && kind == BLOCK_TURNS) ok = check_turns(p, length, out);
@@ -589,12 +586,12 @@ static bool load_recording(const char* path, Loaded* out, std::string* why) {
 static struct {
     bool active;
     Loaded file;
-    size_t cursor;         // next turn record in file.turns_data
-    uint32_t fed;          // turns fed so far
-    InputSnapshot live;    // the player's own input while the replay feeds the engine's
+    size_t cursor;       // next turn record in file.turns_data
+    uint32_t fed;        // turns fed so far
+    InputSnapshot live;  // the player's own input while the replay feeds the engine's
     bool live_valid;
-    InputSnapshot stash;   // the replayed state, kept aside while the drain writes live input
-    bool expect_frame;     // the turn fed last has a recorded frame digest
+    InputSnapshot stash;  // the replayed state, kept aside while the drain writes live input
+    bool expect_frame;    // the turn fed last has a recorded frame digest
     uint64_t expected;
     bool frame_checked;
     ORVEX_ReplayStatus status;

@@ -1,5 +1,5 @@
 // The game's frame and its stage: the counter of wall turns, the table of stage pictures,
-// and game_frame, which answers the fullscreen keys, updates the player, draws the current
+// and game_frame, which answers the window and capture keys, updates the player, draws the current
 // picture as four shaken quadrants around a wobbling split point, draws the square and
 // presents the dithered canvas.
 
@@ -97,6 +97,17 @@ void game_fullscreen_keys(void) {
     }
 }
 
+// The engine names the files it writes (pictures folder, time-stamped) on stdout.
+void game_capture_keys(void) {
+    if (live_pressed(SDL_SCANCODE_F12)) ORVEX_SaveScreenshot(nullptr);
+    if (!live_pressed(SDL_SCANCODE_F9)) return;
+    if (ORVEX_IsCapturingGif()) {
+        ORVEX_StopGifCapture();
+    } else {
+        ORVEX_StartGifCapture(nullptr);
+    }
+}
+
 //------------------------------------------------------------------------------------------
 // Frame
 //------------------------------------------------------------------------------------------
@@ -138,6 +149,7 @@ int32_t game_frame(void* user) {
     Player* player = static_cast<Player*>(user);
     assert(player && "game_frame needs the Player record as the loop's user pointer");
     game_fullscreen_keys();
+    game_capture_keys();
     if (!scene_step(player)) {
         return 1;
     }

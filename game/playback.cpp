@@ -42,7 +42,8 @@ bool playback_verdict(const ORVEX_ReplayStatus* s, bool recording_ran_out, char*
         snprintf(line, size, "replay check failed: the game ended at turn %u of %u", s->turns_fed,
                  s->turns);
     } else if (recording_ran_out) {
-        snprintf(line, size, "replay check failed: the recording ended at turn %u but the game went on",
+        snprintf(line, size,
+                 "replay check failed: the recording ended at turn %u but the game went on",
                  s->turns);
     } else if (s->frames_checked != s->frames) {
         snprintf(line, size, "replay check failed: %u of %u recorded frames were presented",

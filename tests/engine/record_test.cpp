@@ -160,7 +160,8 @@ TEST_F(Record, AtTheEndWhatTheReplayHeldIsReleasedAndTheLiveInputTakesOver) {
         ORVEX_Cycle();
         ORVEX_SetFrameDigest(100 + turn);
         EXPECT_EQ(ORVEX_GetKeyState(KEY_Q), ORVEX_KEY_UP);
-        EXPECT_TRUE(ORVEX_GetLiveKeyState(KEY_Q) == (turn == 1 ? ORVEX_KEY_PRESSED : ORVEX_KEY_DOWN));
+        EXPECT_TRUE(ORVEX_GetLiveKeyState(KEY_Q) ==
+                    (turn == 1 ? ORVEX_KEY_PRESSED : ORVEX_KEY_DOWN));
     }
     EXPECT_EQ(ORVEX_GetKeyState(KEY_A), ORVEX_KEY_DOWN);  // held to the script's end
     ORVEX_Cycle();
@@ -234,7 +235,7 @@ TEST_F(Record, TheFirstFrameThatDiffersIsReportedWithItsTurnAndFrame) {
     EXPECT_EQ(status.replaying, 0);
     EXPECT_EQ(status.first_turn, 3u);
     EXPECT_EQ(status.first_frame, 2u);
-    EXPECT_EQ(status.frames_checked, 7u);   // turn 6 presented nothing
+    EXPECT_EQ(status.frames_checked, 7u);    // turn 6 presented nothing
     EXPECT_EQ(status.frames_differing, 3u);  // turns 3, 5 and 6
 }
 

@@ -1,0 +1,446 @@
+// Capture of the presented picture: a PNG of one frame, or an animated GIF of every frame
+// presented while it runs. ORVEX_DrawEnd reads the target texture (the picture at the logical
+// size, without the letterbox bars) just before it letterboxes, and writes the files after
+// the present, so the frame on screen is the one saved.
+//
+// The GIF's palette is the first frame's colours when it has at most 256 (a two-colour game
+// makes 2-colour, few-bit frames), otherwise a fixed 3-3-2 colour cube; a later colour outside
+// the palette takes its nearest entry. GIF delays are whole hundredths and players stretch
+// anything under two, so at most one frame per 20 ms is kept, shown for 20 ms. Buffers are
+// made when a capture starts: nothing is allocated per frame.
+//
+// Index: Files and folders / Reading the picture / Screenshots / GIF palette / GIF frames /
+//        GIF start and stop / Frame hooks
+#include <SDL.h>
+#include <SDL_image.h>
+#include <gif_lib.h>
+
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "engine_state.hpp"
+#include "resources_internal.hpp"
+
+namespace fs = std::filesystem;
+
+//------------------------------------------------------------------------------------------
+// Files and folders
+//------------------------------------------------------------------------------------------
+// The pictures folder as the desktop names it: $XDG_PICTURES_DIR, else its line in
+// user-dirs.dirs (XDG_PICTURES_DIR="$HOME/Pictures"), else ~/Pictures.
+static std::string pictures_folder(void) {
+    const char* set = getenv("XDG_PICTURES_DIR");
+    if (set && *set) return set;
+    const char* home = getenv("HOME");
+    const std::string home_dir = home ? home : "";
+    const char* config = getenv("XDG_CONFIG_HOME");
+    const std::string dirs =
+        (config && *config ? std::string(config) : home_dir + "/.config") + "/user-dirs.dirs";
+    std::ifstream in(dirs);
+    std::string line;
+    const std::string key = "XDG_PICTURES_DIR=\"";
+    while (std::getline(in, line)) {
+        if (line.rfind(key, 0) != 0 || line.back() != '"') continue;
+        std::string value = line.substr(key.size(), line.size() - key.size() - 1);
+        if (value.rfind("$HOME", 0) == 0) value = home_dir + value.substr(5);
+        if (!value.empty() && value[0] == '/') return value;
+    }
+    return home_dir.empty() ? std::string() : home_dir + "/Pictures";
+}
+
+static std::string window_title(void) {
+    const char* t = orvex.video.window ? SDL_GetWindowTitle(orvex.video.window) : nullptr;
+    std::string title = t && *t ? t : "orvex";
+    for (char& c : title) {
+        if (c == '/' || c == '\\' || c == ':') c = '-';
+    }
+    return title;
+}
+
+// <pictures>/<title>/, made when missing; else the engine's preference folder.
+static std::string capture_folder(void) {
+    const std::string title = window_title();
+    const std::string pictures = pictures_folder();
+    std::error_code error;
+    if (!pictures.empty()) {
+        const fs::path folder = fs::path(pictures) / title;
+        fs::create_directories(folder, error);
+        if (!error) return folder.string();
+    }
+    char* pref = SDL_GetPrefPath("", title.c_str());
+    if (!pref) return std::string();
+    std::string folder = pref;
+    SDL_free(pref);
+    return folder;
+}
+
+// "<title>-YYYYMMDD-HHMMSS<ext>" in the capture folder, "-2", "-3"... when taken.
+static std::string new_capture_path(const char* ext) {
+    const std::string folder = capture_folder();
+    if (folder.empty()) return std::string();
+    std::string stem;
+    for (char c : window_title()) stem += static_cast<char>(isalnum(static_cast<unsigned char>(c)) ? tolower(c) : '-');
+    char stamp[32];
+    const time_t now = time(nullptr);
+    struct tm local;
+#ifdef _WIN32
+    localtime_s(&local, &now);
+#else
+    localtime_r(&now, &local);
+#endif
+    strftime(stamp, sizeof stamp, "-%Y%m%d-%H%M%S", &local);
+    const fs::path base = fs::path(folder) / (stem + stamp);
+    std::error_code error;
+    for (int32_t n = 1; n < 1000; ++n) {
+        const std::string path = base.string() + (n > 1 ? "-" + std::to_string(n) : "") + ext;
+        if (!fs::exists(path, error)) return path;
+    }
+    return std::string();
+}
+
+static void say_saved(const char* what, const std::string& path) {
+    printf("%s %s\n", what, path.c_str());
+    fflush(stdout);
+}
+
+//------------------------------------------------------------------------------------------
+// Reading the picture
+//------------------------------------------------------------------------------------------
+static struct {
+    uint32_t* pixels;  // the last picture read, ARGB8888, width x height
+    bool grabbed;      // pixels hold this frame's picture
+    bool shot;         // a screenshot is asked for
+    std::string shot_path;
+    struct {
+        GifFileType* file;
+        std::string path;
+        uint8_t* indices;
+        uint32_t frame;   // presented frames since the start
+        uint32_t kept;    // frames written
+        bool started;     // screen descriptor written
+        uint32_t colors[256];
+        int32_t count;    // palette entries in use
+        int32_t bits;     // colour table size is 1 << bits
+        uint32_t keys[1024];  // colour | 1 << 24 -> entry, open addressing; 0 is empty
+        uint8_t values[1024];
+        uint8_t* nearest;     // 32768 entries, 5 bits per channel; made at the first miss
+        int32_t frame_ms;
+    } gif;
+} cap;
+
+static bool capture_possible(const char* op) {
+    if (!orvex.video.renderer) {
+        orvex_report_line("%s: the engine is not started\n", op);
+        return false;
+    }
+    if (!orvex.video.target) {
+        orvex_report_line("%s: needs the target texture, which logical_size mode has not\n", op);
+        return false;
+    }
+    return true;
+}
+
+static bool make_pixels(const char* op) {
+    if (cap.pixels) return true;
+    const size_t n = size_t(orvex.config.width) * size_t(orvex.config.height);
+    cap.pixels = static_cast<uint32_t*>(malloc(n * 4));
+    if (!cap.pixels) perror(op);
+    return cap.pixels != nullptr;
+}
+
+// The target texture as the frame left it; the render target is the texture afterwards.
+static bool read_picture(void) {
+    SDL_Renderer* r = orvex.video.renderer;
+    if (SDL_SetRenderTarget(r, orvex.video.target) < 0 ||
+        SDL_RenderReadPixels(r, nullptr, SDL_PIXELFORMAT_ARGB8888, cap.pixels,
+                             orvex.config.width * 4) < 0) {
+        orvex_report_sdl();
+        return false;
+    }
+    return true;
+}
+
+//------------------------------------------------------------------------------------------
+// Screenshots
+//------------------------------------------------------------------------------------------
+int32_t ORVEX_SaveScreenshot(const char* path) {
+    if (!capture_possible("ORVEX_SaveScreenshot") || !make_pixels("ORVEX_SaveScreenshot"))
+        return -1;
+    cap.shot = true;
+    cap.shot_path = path ? path : "";
+    return 0;
+}
+
+static void save_screenshot(void) {
+    cap.shot = false;
+    const std::string path = cap.shot_path.empty() ? new_capture_path(".png") : cap.shot_path;
+    if (path.empty()) {
+        orvex_report_line("ORVEX_SaveScreenshot: no folder to save it in\n");
+        return;
+    }
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
+        cap.pixels, orvex.config.width, orvex.config.height, 32, orvex.config.width * 4,
+        SDL_PIXELFORMAT_RGB888);
+    const bool saved = surface && IMG_SavePNG(surface, path.c_str()) == 0;
+    if (surface) SDL_FreeSurface(surface);
+    if (!saved) {
+        orvex_report_line("ORVEX_SaveScreenshot: %s: %s\n", path.c_str(), SDL_GetError());
+        std::error_code ignored;
+        fs::remove(path, ignored);
+        return;
+    }
+    say_saved("Screenshot saved:", path);
+}
+
+//------------------------------------------------------------------------------------------
+// GIF palette
+//------------------------------------------------------------------------------------------
+static uint32_t slot_of(uint32_t color) { return (color * 2654435761u) >> 22; }  // 10 bits
+
+static bool palette_find(uint32_t color, uint8_t* index) {
+    const uint32_t key = color | 1u << 24;
+    for (uint32_t s = slot_of(color);; s = (s + 1) & 1023) {
+        if (cap.gif.keys[s] == key) {
+            *index = cap.gif.values[s];
+            return true;
+        }
+        if (cap.gif.keys[s] == 0) return false;
+    }
+}
+
+static void palette_add(uint32_t color) {
+    uint32_t s = slot_of(color);
+    while (cap.gif.keys[s] != 0) s = (s + 1) & 1023;
+    cap.gif.keys[s] = color | 1u << 24;
+    cap.gif.values[s] = static_cast<uint8_t>(cap.gif.count);
+    cap.gif.colors[cap.gif.count++] = color;
+}
+
+// The first frame's colours if there are at most 256 of them, else the 3-3-2 cube.
+static void choose_palette(const uint32_t* pixels, size_t n) {
+    cap.gif.count = 0;
+    memset(cap.gif.keys, 0, sizeof cap.gif.keys);
+    uint8_t ignored;
+    for (size_t i = 0; i < n; ++i) {
+        const uint32_t c = pixels[i] & 0xFFFFFFu;
+        if (palette_find(c, &ignored)) continue;
+        if (cap.gif.count == 256) {
+            cap.gif.count = 0;
+            memset(cap.gif.keys, 0, sizeof cap.gif.keys);
+            for (uint32_t k = 0; k < 256; ++k) {
+                const uint32_t r = (k >> 5) * 255 / 7, g = ((k >> 2) & 7) * 255 / 7,
+                               b = (k & 3) * 255 / 3;
+                palette_add(r << 16 | g << 8 | b);
+            }
+            break;
+        }
+        palette_add(c);
+    }
+    cap.gif.bits = 1;
+    while ((1 << cap.gif.bits) < cap.gif.count) cap.gif.bits++;
+}
+
+static uint8_t nearest_entry(uint32_t color) {
+    int32_t best = 0;
+    int64_t best_d = INT64_MAX;
+    for (int32_t i = 0; i < cap.gif.count; ++i) {
+        const uint32_t p = cap.gif.colors[i];
+        const int64_t dr = int64_t(p >> 16 & 255) - (color >> 16 & 255);
+        const int64_t dg = int64_t(p >> 8 & 255) - (color >> 8 & 255);
+        const int64_t db = int64_t(p & 255) - (color & 255);
+        const int64_t d = dr * dr + dg * dg + db * db;
+        if (d < best_d) best_d = d, best = i;
+    }
+    return static_cast<uint8_t>(best);
+}
+
+// For colours outside the palette: the nearest entry of each 5-5-5 colour, made once.
+static uint8_t approximate(uint32_t color) {
+    if (!cap.gif.nearest) {
+        cap.gif.nearest = static_cast<uint8_t*>(malloc(32768));
+        if (!cap.gif.nearest) return 0;
+        for (uint32_t k = 0; k < 32768; ++k) {
+            const uint32_t r = (k >> 10) << 3 | 4, g = ((k >> 5) & 31) << 3 | 4, b = (k & 31) << 3 | 4;
+            cap.gif.nearest[k] = nearest_entry(r << 16 | g << 8 | b);
+        }
+    }
+    return cap.gif.nearest[(color >> 19 & 31) << 10 | (color >> 11 & 31) << 5 | (color >> 3 & 31)];
+}
+
+static void index_picture(const uint32_t* pixels, uint8_t* out, size_t n) {
+    uint32_t last = 0xFFFFFFFFu;
+    uint8_t last_index = 0;
+    for (size_t i = 0; i < n; ++i) {
+        const uint32_t c = pixels[i] & 0xFFFFFFu;
+        if (c != last) {
+            if (!palette_find(c, &last_index)) last_index = approximate(c);
+            last = c;
+        }
+        out[i] = last_index;
+    }
+}
+
+//------------------------------------------------------------------------------------------
+// GIF frames
+//------------------------------------------------------------------------------------------
+bool gif_frame_kept(uint32_t frame, int32_t frame_ms, int32_t* delay_cs) {
+    const uint64_t ms = frame_ms > 0 ? uint64_t(frame_ms) : 16;
+    const uint64_t t = uint64_t(frame) * ms;
+    const uint64_t slot = t / 20;
+    if (frame != 0 && (t - ms) / 20 == slot) return false;
+    const uint64_t next = (t + ms) / 20;
+    *delay_cs = static_cast<int32_t>(2 * (next > slot ? next - slot : 1));
+    return true;
+}
+
+static bool gif_failed(const char* step) {
+    const int32_t code = cap.gif.file ? cap.gif.file->Error : 0;
+    orvex_report_line("GIF capture: %s: %s: %s; the capture has stopped and the file is removed\n",
+                      cap.gif.path.c_str(), step, GifErrorString(code));
+    int ignored;
+    EGifCloseFile(cap.gif.file, &ignored);
+    cap.gif.file = nullptr;
+    std::error_code gone;
+    fs::remove(cap.gif.path, gone);
+    return false;
+}
+
+// Screen descriptor with the palette, and the loop-forever extension browsers know.
+static bool start_gif_stream(void) {
+    ColorMapObject map = {};
+    GifColorType colors[256] = {};
+    for (int32_t i = 0; i < cap.gif.count; ++i) {
+        colors[i] = {GifByteType(cap.gif.colors[i] >> 16), GifByteType(cap.gif.colors[i] >> 8),
+                     GifByteType(cap.gif.colors[i])};
+    }
+    map.ColorCount = 1 << cap.gif.bits;
+    map.BitsPerPixel = cap.gif.bits;
+    map.Colors = colors;
+    GifFileType* g = cap.gif.file;
+    EGifSetGifVersion(g, true);
+    if (EGifPutScreenDesc(g, orvex.config.width, orvex.config.height, cap.gif.bits, 0, &map) ==
+        GIF_ERROR)
+        return gif_failed("header");
+    static const GifByteType loop[3] = {1, 0, 0};
+    if (EGifPutExtensionLeader(g, APPLICATION_EXT_FUNC_CODE) == GIF_ERROR ||
+        EGifPutExtensionBlock(g, 11, "NETSCAPE2.0") == GIF_ERROR ||
+        EGifPutExtensionBlock(g, 3, loop) == GIF_ERROR || EGifPutExtensionTrailer(g) == GIF_ERROR)
+        return gif_failed("header");
+    cap.gif.started = true;
+    return true;
+}
+
+static bool write_gif_frame(int32_t delay_cs) {
+    const int32_t w = orvex.config.width, h = orvex.config.height;
+    if (!cap.gif.started) {
+        choose_palette(cap.pixels, size_t(w) * size_t(h));
+        if (!start_gif_stream()) return false;
+    }
+    index_picture(cap.pixels, cap.gif.indices, size_t(w) * size_t(h));
+    GraphicsControlBlock gcb = {DISPOSAL_UNSPECIFIED, false, delay_cs, NO_TRANSPARENT_COLOR};
+    GifByteType ext[4];
+    EGifGCBToExtension(&gcb, ext);
+    GifFileType* g = cap.gif.file;
+    if (EGifPutExtension(g, GRAPHICS_EXT_FUNC_CODE, 4, ext) == GIF_ERROR ||
+        EGifPutImageDesc(g, 0, 0, w, h, false, nullptr) == GIF_ERROR)
+        return gif_failed("frame");
+    for (int32_t y = 0; y < h; ++y) {
+        if (EGifPutLine(g, cap.gif.indices + size_t(y) * w, w) == GIF_ERROR)
+            return gif_failed("frame");
+    }
+    cap.gif.kept++;
+    return true;
+}
+
+//------------------------------------------------------------------------------------------
+// GIF start and stop
+//------------------------------------------------------------------------------------------
+static void release_gif(void) {
+    free(cap.gif.indices);
+    cap.gif.indices = nullptr;
+    free(cap.gif.nearest);
+    cap.gif.nearest = nullptr;
+}
+
+int32_t ORVEX_StartGifCapture(const char* path) {
+    if (cap.gif.file) {
+        orvex_report_line("ORVEX_StartGifCapture: already capturing to %s\n", cap.gif.path.c_str());
+        return -1;
+    }
+    if (!capture_possible("ORVEX_StartGifCapture") || !make_pixels("ORVEX_StartGifCapture"))
+        return -1;
+    cap.gif.path = path ? path : new_capture_path(".gif");
+    if (cap.gif.path.empty()) {
+        orvex_report_line("ORVEX_StartGifCapture: no folder to save it in\n");
+        return -1;
+    }
+    cap.gif.indices = static_cast<uint8_t*>(malloc(size_t(orvex.config.width) * orvex.config.height));
+    int error = 0;
+    cap.gif.file = cap.gif.indices ? EGifOpenFileName(cap.gif.path.c_str(), false, &error) : nullptr;
+    if (!cap.gif.file) {
+        orvex_report_line("ORVEX_StartGifCapture: %s: %s\n", cap.gif.path.c_str(),
+                          cap.gif.indices ? GifErrorString(error) : "out of memory");
+        release_gif();
+        return -1;
+    }
+    cap.gif.frame = cap.gif.kept = 0;
+    cap.gif.started = false;
+    cap.gif.frame_ms = orvex.time.frame_time;
+    say_saved("GIF capture started:", cap.gif.path);
+    return 0;
+}
+
+int32_t ORVEX_StopGifCapture(void) {
+    if (!cap.gif.file) return 0;
+    int error = 0;
+    const bool empty = !cap.gif.started;
+    const bool closed = EGifCloseFile(cap.gif.file, &error) != GIF_ERROR;
+    cap.gif.file = nullptr;
+    release_gif();
+    std::error_code ignored;
+    if (!closed || empty) {
+        orvex_report_line("ORVEX_StopGifCapture: %s: %s; the file is removed\n",
+                          cap.gif.path.c_str(), empty ? "no frame was presented" : GifErrorString(error));
+        fs::remove(cap.gif.path, ignored);
+        return -1;
+    }
+    printf("GIF saved: %s (%u frames)\n", cap.gif.path.c_str(), cap.gif.kept);
+    fflush(stdout);
+    return 0;
+}
+
+int32_t ORVEX_IsCapturingGif(void) { return cap.gif.file ? 1 : 0; }
+
+//------------------------------------------------------------------------------------------
+// Frame hooks
+//------------------------------------------------------------------------------------------
+void capture_grab(void) {
+    cap.grabbed = false;
+    if (!cap.shot && !cap.gif.file) return;
+    cap.grabbed = read_picture();
+    if (!cap.grabbed) cap.shot = false;
+}
+
+void capture_store(void) {
+    if (!cap.grabbed) return;
+    cap.grabbed = false;
+    if (cap.shot) save_screenshot();
+    if (!cap.gif.file) return;
+    int32_t delay = 0;
+    if (gif_frame_kept(cap.gif.frame++, cap.gif.frame_ms, &delay) && !write_gif_frame(delay))
+        release_gif();
+}
+
+void capture_shutdown(void) {
+    ORVEX_StopGifCapture();
+    cap.shot = false;
+    free(cap.pixels);
+    cap.pixels = nullptr;
+}
