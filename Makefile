@@ -50,6 +50,9 @@ bench: deps-test
 		env -u SDL_RENDER_DRIVER bash bench/game/measure_run.sh $(BENCH_BUILD)/quillow 9
 	@echo "== the game, SDL_RENDER_DRIVER=opengl"; \
 		SDL_RENDER_DRIVER=opengl bash bench/game/measure_run.sh $(BENCH_BUILD)/quillow 9
+	@echo "== replay check of the whole play-through (2029 turns; 32.5 s at 62.5 frames a second)"
+	@SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy bash -c 'time ./$(BENCH_BUILD)/quillow \
+		--replay tests/data/playthrough.rec --check'
 
 # Rewrites tests/data/playthrough.rec, the recording of a whole play-through that make test
 # replays with `quillow --replay FILE --check`: run it when the game is meant to play differently.

@@ -86,7 +86,8 @@ static std::string new_capture_path(const char* ext) {
     const std::string folder = capture_folder();
     if (folder.empty()) return std::string();
     std::string stem;
-    for (char c : window_title()) stem += static_cast<char>(isalnum(static_cast<unsigned char>(c)) ? tolower(c) : '-');
+    for (char c : window_title())
+        stem += static_cast<char>(isalnum(static_cast<unsigned char>(c)) ? tolower(c) : '-');
     char stamp[32];
     const time_t now = time(nullptr);
     struct tm local;
@@ -99,7 +100,10 @@ static std::string new_capture_path(const char* ext) {
     const fs::path base = fs::path(folder) / (stem + stamp);
     std::error_code error;
     for (int32_t n = 1; n < 1000; ++n) {
-        const std::string path = base.string() + (n > 1 ? "-" + std::to_string(n) : "") + ext;
+        char suffix[16] = "";
+        if (n > 1) snprintf(suffix, sizeof suffix, "-%d", n);
+        std::string path = base.string();
+        path.append(suffix).append(ext);
         if (!fs::exists(path, error)) return path;
     }
     return std::string();
@@ -122,15 +126,15 @@ static struct {
         GifFileType* file;
         std::string path;
         uint8_t* indices;
-        uint32_t frame;   // presented frames since the start
-        uint32_t kept;    // frames written
-        bool started;     // screen descriptor written
+        uint32_t frame;  // presented frames since the start
+        uint32_t kept;   // frames written
+        bool started;    // screen descriptor written
         uint32_t colors[256];
-        int32_t count;    // palette entries in use
-        int32_t bits;     // colour table size is 1 << bits
+        int32_t count;        // palette entries in use
+        int32_t bits;         // colour table size is 1 << bits
         uint32_t keys[1024];  // colour | 1 << 24 -> entry, open addressing; 0 is empty
         uint8_t values[1024];
-        uint8_t* nearest;     // 32768 entries, 5 bits per channel; made at the first miss
+        uint8_t* nearest;  // 32768 entries, 5 bits per channel; made at the first miss
         int32_t frame_ms;
     } gif;
 } cap;
@@ -185,9 +189,9 @@ static void save_screenshot(void) {
         orvex_report_line("ORVEX_SaveScreenshot: no folder to save it in\n");
         return;
     }
-    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
-        cap.pixels, orvex.config.width, orvex.config.height, 32, orvex.config.width * 4,
-        SDL_PIXELFORMAT_RGB888);
+    SDL_Surface* surface =
+        SDL_CreateRGBSurfaceWithFormatFrom(cap.pixels, orvex.config.width, orvex.config.height, 32,
+                                           orvex.config.width * 4, SDL_PIXELFORMAT_RGB888);
     const bool saved = surface && IMG_SavePNG(surface, path.c_str()) == 0;
     if (surface) SDL_FreeSurface(surface);
     if (!saved) {
@@ -267,7 +271,8 @@ static uint8_t approximate(uint32_t color) {
         cap.gif.nearest = static_cast<uint8_t*>(malloc(32768));
         if (!cap.gif.nearest) return 0;
         for (uint32_t k = 0; k < 32768; ++k) {
-            const uint32_t r = (k >> 10) << 3 | 4, g = ((k >> 5) & 31) << 3 | 4, b = (k & 31) << 3 | 4;
+            const uint32_t r = (k >> 10) << 3 | 4, g = ((k >> 5) & 31) << 3 | 4,
+                           b = (k & 31) << 3 | 4;
             cap.gif.nearest[k] = nearest_entry(r << 16 | g << 8 | b);
         }
     }
@@ -381,9 +386,11 @@ int32_t ORVEX_StartGifCapture(const char* path) {
         orvex_report_line("ORVEX_StartGifCapture: no folder to save it in\n");
         return -1;
     }
-    cap.gif.indices = static_cast<uint8_t*>(malloc(size_t(orvex.config.width) * orvex.config.height));
+    cap.gif.indices =
+        static_cast<uint8_t*>(malloc(size_t(orvex.config.width) * orvex.config.height));
     int error = 0;
-    cap.gif.file = cap.gif.indices ? EGifOpenFileName(cap.gif.path.c_str(), false, &error) : nullptr;
+    cap.gif.file =
+        cap.gif.indices ? EGifOpenFileName(cap.gif.path.c_str(), false, &error) : nullptr;
     if (!cap.gif.file) {
         orvex_report_line("ORVEX_StartGifCapture: %s: %s\n", cap.gif.path.c_str(),
                           cap.gif.indices ? GifErrorString(error) : "out of memory");
@@ -407,7 +414,8 @@ int32_t ORVEX_StopGifCapture(void) {
     std::error_code ignored;
     if (!closed || empty) {
         orvex_report_line("ORVEX_StopGifCapture: %s: %s; the file is removed\n",
-                          cap.gif.path.c_str(), empty ? "no frame was presented" : GifErrorString(error));
+                          cap.gif.path.c_str(),
+                          empty ? "no frame was presented" : GifErrorString(error));
         fs::remove(cap.gif.path, ignored);
         return -1;
     }

@@ -1,8 +1,8 @@
 # Debian packages of the two install components, made by CPack from the build tree (`make
 # package`, or `cpack -G DEB` in the build folder), so a built tree packages in seconds:
 #   quillow       the game, for players; its library dependencies found by dpkg-shlibdeps
-#   liborvex-dev  the engine, for game makers; depends on SDL2's, SDL2_mixer's and SDL2_image's
-#                 dev packages
+#   liborvex-dev  the engine, for game makers; depends on SDL2's, SDL2_mixer's, SDL2_image's
+#                 and giflib's dev packages
 # The version is the project's; each package carries the copyright file and changelog that
 # Debian asks of every package.
 set(QUILLOW_MAINTAINER "Quillow developers <maintainers@quillow.invalid>"
@@ -55,7 +55,7 @@ held.")
 
 set(CPACK_DEBIAN_DEV_PACKAGE_NAME liborvex-dev)
 set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
-set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "libsdl2-dev, libsdl2-mixer-dev, libsdl2-image-dev")
+set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "libsdl2-dev, libsdl2-mixer-dev, libsdl2-image-dev, libgif-dev")
 set(CPACK_DEBIAN_DEV_DESCRIPTION "small game engine over SDL2 and SDL2_mixer (static libraries)
 Orvex is the engine Quillow stands on, for games of your own: a window with a
 letterboxed, paced frame loop, key and mouse state, a resource registry that
