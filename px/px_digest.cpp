@@ -14,8 +14,8 @@
 // State
 //------------------------------------------------------------------------------------------
 static struct {
-    bool keep;        // px_keep_digests(1)
-    uint64_t last;    // the digest of the last picture made while digests were kept
+    bool keep;      // px_keep_digests(1)
+    uint64_t last;  // the digest of the last picture made while digests were kept
 } digests;
 
 //------------------------------------------------------------------------------------------
@@ -50,9 +50,7 @@ uint64_t px_digest_of(const uint8_t* pixels, const PxColor* palette, uint32_t st
 //------------------------------------------------------------------------------------------
 // Per-frame hook and queries
 //------------------------------------------------------------------------------------------
-bool px_digest_wanted(void) {
-    return digests.keep || ORVEX_IsRecording() || ORVEX_IsReplaying();
-}
+bool px_digest_wanted(void) { return digests.keep || ORVEX_IsRecording() || ORVEX_IsReplaying(); }
 
 void px_note_frame(uint32_t state) {
     digests.last = px_digest_of(px_pixels, px_palette, state);

@@ -26,7 +26,8 @@ Picture draw_bands(const std::vector<uint32_t>& colors, int32_t shift) {
         ORVEX_DrawRectangle(&r);
     }
     Picture p(640 * 480);
-    SDL_RenderReadPixels(orvex.video.renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, p.data(), 640 * 4);
+    SDL_RenderReadPixels(orvex.video.renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, p.data(),
+                         640 * 4);
     for (uint32_t& v : p) v &= 0xFFFFFF;
     return p;
 }
@@ -39,7 +40,8 @@ Picture gradient(void) {
         ORVEX_DrawLine(x + 1, 0, x + 1, 479);
     }
     Picture p(640 * 480);
-    SDL_RenderReadPixels(orvex.video.renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, p.data(), 640 * 4);
+    SDL_RenderReadPixels(orvex.video.renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, p.data(),
+                         640 * 4);
     for (uint32_t& v : p) v &= 0xFFFFFF;
     return p;
 }
@@ -82,7 +84,8 @@ TEST_F(Capture, ThePngIsThePresentedFrame) {
     ASSERT_EQ(argb->h, 480);
     Picture saved(640 * 480);
     for (int32_t y = 0; y < 480; ++y) {
-        const uint32_t* row = reinterpret_cast<const uint32_t*>(static_cast<uint8_t*>(argb->pixels) + y * argb->pitch);
+        const uint32_t* row = reinterpret_cast<const uint32_t*>(
+            static_cast<uint8_t*>(argb->pixels) + y * argb->pitch);
         for (int32_t x = 0; x < 640; ++x) saved[y * 640 + x] = row[x] & 0xFFFFFF;
     }
     SDL_FreeSurface(argb);
@@ -166,7 +169,8 @@ TEST_F(Capture, WithoutAPathFilesGoToThePicturesFolderUnderTheTitle) {
     const std::string said = testing::internal::GetCapturedStdout();
     unsetenv("XDG_PICTURES_DIR");
     std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(dir / "engine test")) names.push_back(e.path().filename().string());
+    for (const auto& e : fs::directory_iterator(dir / "engine test"))
+        names.push_back(e.path().filename().string());
     int32_t pngs = 0, gifs = 0;
     for (const std::string& name : names) {
         EXPECT_EQ(name.rfind("engine-test-20", 0), 0u) << name;  // then the date and time
@@ -186,16 +190,19 @@ TEST_F(Capture, AFailedWriteIsAMessageAndFramesGoOn) {
     testing::internal::CaptureStderr();
     draw_bands({0x000000}, 0);
     EXPECT_EQ(ORVEX_DrawEnd(), 0);
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("ORVEX_SaveScreenshot: " + nowhere), std::string::npos);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("ORVEX_SaveScreenshot: " + nowhere),
+              std::string::npos);
     EXPECT_EQ(ORVEX_GetFrameCount(), 1u);
     testing::internal::CaptureStderr();
     EXPECT_EQ(ORVEX_StartGifCapture((dir / "missing" / "a.gif").c_str()), -1);
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("ORVEX_StartGifCapture"), std::string::npos);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("ORVEX_StartGifCapture"),
+              std::string::npos);
     EXPECT_EQ(ORVEX_IsCapturingGif(), 0);
     ASSERT_EQ(ORVEX_StartGifCapture(at("empty.gif").c_str()), 0);
     testing::internal::CaptureStderr();
     EXPECT_EQ(ORVEX_StopGifCapture(), -1);  // no frame: no file
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("no frame was presented"), std::string::npos);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("no frame was presented"),
+              std::string::npos);
     EXPECT_FALSE(fs::exists(at("empty.gif")));
 }
 

@@ -26,8 +26,8 @@ int32_t noted_frame(void* user) {
     return result;
 }
 
-bool run_game(bool (*start)(const char*), const char* path, int32_t (*frame)(void*),
-              bool hold_move, void (*change)(Player*), PlaythroughRun* run) {
+bool run_game(bool (*start)(const char*), const char* path, int32_t (*frame)(void*), bool hold_move,
+              void (*change)(Player*), PlaythroughRun* run) {
     *run = {};
     release_all_keys();
     stage = 0;

@@ -26,10 +26,10 @@ lintian --fail-on error,warning "$game_deb" "$dev_deb" 2>&1 | grep -v 'running w
 [ "${PIPESTATUS[0]}" -eq 0 ] || fail "lintian found errors or warnings"
 
 depends="$(dpkg-deb -f "$game_deb" Depends)"
-for lib in libsdl2-2.0-0 libsdl2-mixer-2.0-0 libsdl2-image-2.0-0 libc6; do
+for lib in libsdl2-2.0-0 libsdl2-mixer-2.0-0 libsdl2-image-2.0-0 libgif7 libc6; do
   grep -Eq "(^|, )$lib( |,|\$)" <<<"$depends" || fail "quillow does not depend on $lib: $depends"
 done
-expect_eq "liborvex-dev depends" "$(dpkg-deb -f "$dev_deb" Depends)" "libsdl2-dev, libsdl2-mixer-dev, libsdl2-image-dev" || exit 1
+expect_eq "liborvex-dev depends" "$(dpkg-deb -f "$dev_deb" Depends)" "libsdl2-dev, libsdl2-mixer-dev, libsdl2-image-dev, libgif-dev" || exit 1
 
 root="$E2E_TMP/root"
 dpkg-deb -x "$game_deb" "$root" || fail "cannot unpack $game_deb"

@@ -40,8 +40,8 @@ TEST_F(Digest, EachInputOfThePictureChangesIt) {
 
 TEST_F(Digest, WhatThePictureDoesNotUseLeavesItAlone) {
     const uint64_t plain = digest_now();
-    px_palette[7].r ^= 0xff;      // only entries 0 and 254 are ever shown
-    px_depth_buffer[5] = 99;      // depth is not seen
+    px_palette[7].r ^= 0xff;       // only entries 0 and 254 are ever shown
+    px_depth_buffer[5] = 99;       // depth is not seen
     px_remap({.c0 = 3, .c1 = 4});  // the draw remap acts on later drawing only
     EXPECT_EQ(digest_now(), plain);
     px_dither_remap({.c0 = 9, .c1 = 9});  // a threshold equal to the index itself
