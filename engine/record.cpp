@@ -650,7 +650,11 @@ static void close_replayed_turn(void) {
 // The end: what the replay held and the player does not is released, what the player holds
 // and the replay did not is pressed, and from here on the drain writes the live input.
 static void hand_over_to_live(void) {
-    age_input(&rep.live);
+    if (rep.live_valid) {
+        age_input(&rep.live);
+    } else {
+        take_input(&rep.live);  // a recording without turns: the state is still the player's
+    }
     InputSnapshot& replayed = rep.stash;
     take_input(&replayed);
     for (int32_t i = 0; i < SLOTS; ++i) {

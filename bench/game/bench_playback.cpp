@@ -59,8 +59,8 @@ static void push_input(int64_t turn) {
 }
 
 static void report_allocations(benchmark::State& state, size_t before) {
-    state.counters["allocs/turn"] = benchmark::Counter(
-        static_cast<double>(allocations - before), benchmark::Counter::kAvgIterations);
+    state.counters["allocs/turn"] = benchmark::Counter(static_cast<double>(allocations - before),
+                                                       benchmark::Counter::kAvgIterations);
 }
 
 //------------------------------------------------------------------------------------------
@@ -132,7 +132,8 @@ BENCHMARK(BM_TurnReplaying);
 static std::vector<uint8_t> texture(PX_ROW_BYTES* PX_HEIGHT);
 
 static void fill_canvas(void) {
-    for (int32_t i = 0; i < PX_PIXELS; ++i) px_pixels[i] = static_cast<uint8_t>(i * 2654435761u >> 24);
+    for (int32_t i = 0; i < PX_PIXELS; ++i)
+        px_pixels[i] = static_cast<uint8_t>(i * 2654435761u >> 24);
 }
 
 static void BM_Dither(benchmark::State& state) {

@@ -178,6 +178,16 @@ TEST_F(Record, AtTheEndWhatTheReplayHeldIsReleasedAndTheLiveInputTakesOver) {
     EXPECT_EQ(ORVEX_GetKeyState(KEY_Q), ORVEX_KEY_RELEASED);
 }
 
+TEST_F(Record, ARecordingWithoutTurnsHandsBackAtOnce) {
+    ASSERT_EQ(ORVEX_RecordInput(file.c_str()), 0);
+    ASSERT_EQ(ORVEX_StopRecording(), 0);
+    ASSERT_EQ(ORVEX_ReplayInput(file.c_str()), 0);
+    push_key(SDL_KEYDOWN, KEY_Q);
+    ORVEX_Cycle();
+    EXPECT_EQ(ORVEX_IsReplaying(), 0);
+    EXPECT_EQ(ORVEX_GetKeyState(KEY_Q), ORVEX_KEY_PRESSED);
+}
+
 TEST_F(Record, ARecordedQuitQuitsAndALiveQuitStillQuitsDuringAReplay) {
     ASSERT_EQ(ORVEX_RecordInput(file.c_str()), 0);
     ORVEX_Cycle();
