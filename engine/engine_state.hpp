@@ -90,6 +90,9 @@ bool renderer_name_is_cpu(const char* gl_renderer);
 void record_turn_begin(void);
 void record_turn_end(void);
 void record_shutdown(void);
+// While a replay feeds turns, the logical mouse position it recorded (ORVEX_GetMousePos
+// answers it); false otherwise.
+bool record_replayed_mouse(int32_t* x, int32_t* y);
 
 // Captures around each present: ORVEX_DrawEnd reads the picture before it letterboxes and
 // writes the files after it presents; shutdown finishes a GIF.

@@ -95,23 +95,24 @@ int32_t ORVEX_GetGamepadCount(void);  // pads open now
 //------------------------------------------------------------------------------------------
 // Record and replay
 //------------------------------------------------------------------------------------------
-// A recording holds every turn's input from the next ORVEX_Cycle on (keys, mouse buttons
-// and position, pad buttons, quit) and the digest of each frame presented in it (see
-// ORVEX_SetFrameDigest). Starting a recording, and starting its replay, reseed rand() with a
-// seed kept in the file and set the frame counter to where the recording began: a program
-// that starts both at the same point of its set-up (before anything else draws from rand(),
-// px_init included) draws the same numbers and frames again. A replay also refuses a file
-// made with another C library's rand().
+// A recording holds every turn's input from the next ORVEX_Cycle on (keys, mouse buttons,
+// the mouse position in logical pixels as ORVEX_GetMousePos reads it, pad buttons, quit) and
+// the digest of each frame presented in it (see ORVEX_SetFrameDigest). Starting a recording,
+// and starting its replay, reseed rand() with a seed kept in the file and set the frame
+// counter to where the recording began: a program that starts both at the same point of its
+// set-up (before anything else draws from rand(), px_init included) draws the same numbers
+// and frames again. A replay also refuses a file made with another C library's rand().
 //
 // The file is written beside `path` as "<path>.part" in checksummed blocks and renamed to
 // `path` when the recording stops (ORVEX_StopRecording, or ORVEX_Quit), so a crash or a
 // full disk leaves no file that replays wrongly, and an older file at `path` stays until then.
 int32_t ORVEX_RecordInput(const char* path);  // 0, or -1 after saying why (not while recording)
-int32_t ORVEX_StopRecording(
-    void);  // 0 once `path` is complete (or nothing was recording); -1 if lost
+// 0 once `path` is complete (or nothing was recording); -1 if the recording was lost.
+int32_t ORVEX_StopRecording(void);
 int32_t ORVEX_IsRecording(void);  // 1 while recording
 // Feeds a recording from the next turn on in place of the live keys, buttons, pads and mouse
-// (a live quit still quits); after its last turn every key and button it held is released and
+// (a live quit still quits; ORVEX_GetMousePos answers the recorded logical position, whatever
+// the window's size now); after its last turn every key and button it held is released and
 // live input takes over. The whole file is checked first: a missing, corrupt, cut, foreign or
 // newer file is refused with one line on stderr and -1, and nothing changes.
 int32_t ORVEX_ReplayInput(const char* path);

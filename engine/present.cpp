@@ -135,7 +135,9 @@ void ORVEX_WindowToLogical(int32_t* x, int32_t* y) {
     if (y) *y = letterbox_to_logical(*y, orvex.letterbox.y, scale);
 }
 
+// A replay answers the position it recorded, already logical.
 void ORVEX_GetMousePos(int32_t* x, int32_t* y) {
+    if (record_replayed_mouse(x, y)) return;
     if (x) *x = orvex.input.mouse_x;
     if (y) *y = orvex.input.mouse_y;
     ORVEX_WindowToLogical(x, y);

@@ -3,6 +3,8 @@
 // recording keeps: for every turn, what the event drain changed after the aging, plus the
 // digest of the frame the turn presented. A replay puts those changes back turn by turn while
 // the live input goes to a shadow copy of the state, which takes over again at the end.
+// The mouse is kept as the logical position the program reads (ORVEX_GetMousePos), so a
+// replay in a window of another size, or in fullscreen, points at the same picture pixels.
 //
 // The file: a 40-byte header, then blocks of [kind, length, payload, XXH3 checksum]: one
 // start block (the state when recording began), turn blocks of whole turn records, and one
@@ -53,8 +55,10 @@ constexpr int32_t FIRST_BUTTON = ORVEX_MAX_KEYS;
 constexpr int32_t FIRST_PAD_BUTTON = FIRST_BUTTON + ORVEX_MAX_BUTTONS;
 constexpr int32_t SLOTS = FIRST_PAD_BUTTON + ORVEX_MAX_GAMEPAD_BUTTONS;
 
-// A turn record: flags, then the mouse (two int32) if moved, the changed states (count, then
-// slot u16 and state u8 each) if any, and the frame digest (u64) if a frame was presented.
+// A turn record: flags, then the logical mouse position (two int32) if it changed, the
+// changed states (count, then slot u16 and state u8 each) if any, and the frame digest (u64)
+// if a frame was presented. The start block: the logical mouse position, then the held states
+// as changes from all up.
 enum TurnFlags : uint8_t { TURN_QUIT = 1, TURN_MOUSE = 2, TURN_CHANGES = 4, TURN_FRAME = 8 };
 constexpr uint8_t TURN_KNOWN_FLAGS = TURN_QUIT | TURN_MOUSE | TURN_CHANGES | TURN_FRAME;
 constexpr size_t MAX_TURN_BYTES = 1 + 8 + 2 + SLOTS * 3 + 8;
@@ -182,7 +186,8 @@ static struct {
     size_t turn_at;  // where that record's flags byte is in the payload
     bool has_digest;
     uint64_t digest;
-    InputSnapshot before;  // the state after aging, before this turn's drain
+    InputSnapshot before;      // the state after aging, before this turn's drain
+    int32_t mouse_x, mouse_y;  // the logical mouse position written last
     int32_t quit_before;
     bool lost;  // a write failed: the recording ended without a file
 } rec;
@@ -258,8 +263,9 @@ static bool write_header(uint32_t seed, uint32_t probe0, uint32_t probe1) {
 // The held states and the mouse when recording begins: a replay starts from them.
 static bool write_start_block(void) {
     take_input(&rec.before);
-    uint8_t* p = put_le(payload(), static_cast<uint32_t>(rec.before.mouse_x), 4);
-    p = put_le(p, static_cast<uint32_t>(rec.before.mouse_y), 4);
+    ORVEX_GetMousePos(&rec.mouse_x, &rec.mouse_y);
+    uint8_t* p = put_le(payload(), static_cast<uint32_t>(rec.mouse_x), 4);
+    p = put_le(p, static_cast<uint32_t>(rec.mouse_y), 4);
     static const KeyState all_up[SLOTS] = {};
     p = put_changes(p, all_up, rec.before.states);
     return write_block(BLOCK_START, static_cast<size_t>(p - payload()));
@@ -341,10 +347,14 @@ static void recorder_end(void) {
     uint8_t flags = 0;
     uint8_t* p = start + 1;
     if (orvex.input.quit && !rec.quit_before) flags |= TURN_QUIT;
-    if (now.mouse_x != rec.before.mouse_x || now.mouse_y != rec.before.mouse_y) {
+    int32_t mouse_x, mouse_y;
+    ORVEX_GetMousePos(&mouse_x, &mouse_y);
+    if (mouse_x != rec.mouse_x || mouse_y != rec.mouse_y) {
         flags |= TURN_MOUSE;
-        p = put_le(p, static_cast<uint32_t>(now.mouse_x), 4);
-        p = put_le(p, static_cast<uint32_t>(now.mouse_y), 4);
+        p = put_le(p, static_cast<uint32_t>(mouse_x), 4);
+        p = put_le(p, static_cast<uint32_t>(mouse_y), 4);
+        rec.mouse_x = mouse_x;
+        rec.mouse_y = mouse_y;
     }
     if (memcmp(now.states, rec.before.states, sizeof now.states) != 0) {
         flags |= TURN_CHANGES;
@@ -412,7 +422,7 @@ int32_t ORVEX_IsRecording(void) { return rec.file ? 1 : 0; }
 // A checked recording: the turn records of every turn block, back to back.
 struct Loaded {
     uint32_t seed, probe0, probe1, start_frame;
-    InputSnapshot start;
+    InputSnapshot start;  // its mouse is the logical position
     uint8_t* turns_data;  // owned
     size_t turns_size;
     uint32_t turns, frames;
@@ -590,8 +600,9 @@ static struct {
     uint32_t fed;        // turns fed so far
     InputSnapshot live;  // the player's own input while the replay feeds the engine's
     bool live_valid;
-    InputSnapshot stash;  // the replayed state, kept aside while the drain writes live input
-    bool expect_frame;    // the turn fed last has a recorded frame digest
+    InputSnapshot stash;       // the replayed state, kept aside while the drain writes live input
+    int32_t mouse_x, mouse_y;  // the replayed logical mouse position
+    bool expect_frame;         // the turn fed last has a recorded frame digest
     uint64_t expected;
     bool frame_checked;
     ORVEX_ReplayStatus status;
@@ -625,6 +636,8 @@ int32_t ORVEX_ReplayInput(const char* path) {
     rep.fed = 0;
     rep.expect_frame = rep.frame_checked = false;
     rep.status = {.replaying = 1, .turns = loaded.turns, .frames = loaded.frames};
+    rep.mouse_x = loaded.start.mouse_x;
+    rep.mouse_y = loaded.start.mouse_y;
     orvex.time.frame_count = loaded.start_frame;
     return 0;
 }
@@ -685,6 +698,8 @@ static void replayer_begin(void) {
     }
     if (rep.fed == 0) {
         rep.stash = rep.file.start;
+        rep.stash.mouse_x = rep.live.mouse_x;  // the window position follows the player's
+        rep.stash.mouse_y = rep.live.mouse_y;  // mouse; programs read rep.mouse_x/y instead
         age_input(&rep.stash);
     } else {
         take_input(&rep.stash);
@@ -701,8 +716,8 @@ static void replayer_end(void) {
     rep.cursor = static_cast<size_t>(r.p - rep.file.turns_data);
     if (t.flags & TURN_QUIT) orvex.input.quit = 1;
     if (t.flags & TURN_MOUSE) {
-        orvex.input.mouse_x = t.mouse_x;
-        orvex.input.mouse_y = t.mouse_y;
+        rep.mouse_x = t.mouse_x;
+        rep.mouse_y = t.mouse_y;
     }
     if (t.flags & TURN_CHANGES) {
         take_input(&rep.stash);
@@ -760,6 +775,13 @@ KeyState ORVEX_GetLiveKeyState(int32_t scancode) {
     if (scancode < 0 || scancode >= ORVEX_MAX_KEYS) return ORVEX_KEY_UP;
     if (rep.active && rep.live_valid) return rep.live.states[scancode];
     return orvex.input.keys[scancode];
+}
+
+bool record_replayed_mouse(int32_t* x, int32_t* y) {
+    if (!rep.active || rep.fed == 0) return false;
+    if (x) *x = rep.mouse_x;
+    if (y) *y = rep.mouse_y;
+    return true;
 }
 
 int32_t ORVEX_GetReplayStatus(ORVEX_ReplayStatus* status) {

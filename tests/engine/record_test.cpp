@@ -1,7 +1,8 @@
 // Record and replay against real SDL events: a scripted stretch of play replays to the same
 // state in every turn while live input is ignored, the hand-over at the end, the frame digest
 // check, the rand() and frame counter reset, and files that must be refused (every cut, every
-// flipped byte, foreign and newer ones) or cannot be written (a full disk).
+// flipped byte, foreign and newer ones) or cannot be written (a full disk). Pads and the
+// mouse in a window of another size replay as recorded too.
 #include <signal.h>
 #include <sys/resource.h>
 
@@ -14,6 +15,7 @@
 #include <xxhash.h>
 
 #include "engine_fixture.hpp"
+#include "virtual_pad.hpp"
 
 namespace fs = std::filesystem;
 
@@ -52,8 +54,7 @@ TurnState turn_state(void) {
                 0,
                 0,
                 ORVEX_ShouldQuit()};
-    s.mouse_x = orvex.input.mouse_x;
-    s.mouse_y = orvex.input.mouse_y;
+    ORVEX_GetMousePos(&s.mouse_x, &s.mouse_y);
     return s;
 }
 
@@ -83,6 +84,7 @@ protected:
 
     void SetUp() override {
         fs::create_directories(dir);
+        SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");  // no focus offscreen
         start();
     }
     void TearDown() override {
@@ -176,6 +178,79 @@ TEST_F(Record, AtTheEndWhatTheReplayHeldIsReleasedAndTheLiveInputTakesOver) {
     push_key(SDL_KEYUP, KEY_Q);
     ORVEX_Cycle();
     EXPECT_EQ(ORVEX_GetKeyState(KEY_Q), ORVEX_KEY_RELEASED);
+}
+
+TEST_F(Record, PadButtonsReplayWhateverTheLivePadDoesAndAreReleasedAtTheEnd) {
+    constexpr int32_t PAD_A = SDL_CONTROLLER_BUTTON_A;
+    VirtualPad pad;
+    ORVEX_Cycle();
+    ASSERT_EQ(ORVEX_GetGamepadCount(), 1);
+    ASSERT_EQ(ORVEX_RecordInput(file.c_str()), 0);
+    pad.set(PAD_A, true);
+    std::vector<KeyState> recorded;
+    for (int32_t turn = 0; turn < 3; ++turn) {
+        ORVEX_Cycle();
+        recorded.push_back(ORVEX_GetGamepadButtonState(PAD_A));
+    }
+    ASSERT_EQ(ORVEX_StopRecording(), 0);  // A still held
+    EXPECT_EQ(recorded, (std::vector<KeyState>{ORVEX_KEY_PRESSED, ORVEX_KEY_DOWN, ORVEX_KEY_DOWN}));
+    pad.set(PAD_A, false);
+    ORVEX_Cycle();
+    ORVEX_Cycle();
+
+    ASSERT_EQ(ORVEX_ReplayInput(file.c_str()), 0);
+    for (int32_t turn = 0; turn < 3; ++turn) {
+        if (turn == 1) pad.set(PAD_A, true);  // the player's pad presses and is pulled out
+        if (turn == 2) pad.unplug();
+        ORVEX_Cycle();
+        EXPECT_EQ(ORVEX_GetGamepadButtonState(PAD_A), recorded[turn]) << "turn " << turn;
+    }
+    ORVEX_Cycle();
+    EXPECT_EQ(ORVEX_IsReplaying(), 0);
+    EXPECT_EQ(ORVEX_GetGamepadCount(), 0);
+    EXPECT_EQ(ORVEX_GetGamepadButtonState(PAD_A), ORVEX_KEY_RELEASED);
+    ORVEX_Cycle();
+    EXPECT_EQ(ORVEX_GetGamepadButtonState(PAD_A), ORVEX_KEY_UP);
+}
+
+// The program reads the mouse in picture pixels: a replay in a window twice the size (or in
+// fullscreen) must point at the same ones, not at the recorded window pixels.
+TEST_F(Record, TheMouseReplaysToTheSamePicturePixelsInAWindowOfAnotherSize) {
+    const auto present = [] {
+        ASSERT_EQ(ORVEX_DrawBegin(), 0);
+        ASSERT_EQ(ORVEX_DrawEnd(), 0);
+    };
+    present();
+    ASSERT_EQ(orvex.letterbox.scale, 1.0f);
+    ASSERT_EQ(ORVEX_RecordInput(file.c_str()), 0);
+    std::vector<std::pair<int32_t, int32_t>> recorded;
+    for (int32_t turn = 0; turn < 4; ++turn) {
+        if (turn != 2) push_motion(100 + 50 * turn, 60 + 40 * turn);
+        ORVEX_Cycle();
+        int32_t x, y;
+        ORVEX_GetMousePos(&x, &y);
+        recorded.emplace_back(x, y);
+        present();
+    }
+    ASSERT_EQ(ORVEX_StopRecording(), 0);
+    EXPECT_EQ(recorded[0], std::make_pair(100, 60));
+
+    SDL_SetWindowSize(orvex.video.window, 1280, 960);
+    present();
+    ASSERT_EQ(orvex.letterbox.scale, 2.0f);
+    ASSERT_EQ(ORVEX_ReplayInput(file.c_str()), 0);
+    for (int32_t turn = 0; turn < 4; ++turn) {
+        push_motion(7 * turn, 5 * turn);  // the player's mouse
+        ORVEX_Cycle();
+        int32_t x, y;
+        ORVEX_GetMousePos(&x, &y);
+        EXPECT_EQ(std::make_pair(x, y), recorded[turn]) << "turn " << turn;
+        present();
+    }
+    ORVEX_Cycle();
+    int32_t x, y;
+    ORVEX_GetMousePos(&x, &y);
+    EXPECT_EQ(std::make_pair(x, y), std::make_pair(10, 7));  // (21, 15) at scale 2: live again
 }
 
 TEST_F(Record, ARecordingWithoutTurnsHandsBackAtOnce) {
