@@ -118,7 +118,7 @@ static void say_saved(const char* what, const std::string& path) {
 // Reading the picture
 //------------------------------------------------------------------------------------------
 static struct {
-    uint32_t* pixels;  // the last picture read, ARGB8888, width x height
+    uint32_t* pixels;  // the last picture read, RGB888 (top byte unused), width x height
     bool grabbed;      // pixels hold this frame's picture
     bool shot;         // a screenshot is asked for
     std::string shot_path;
@@ -159,11 +159,13 @@ static bool make_pixels(const char* op) {
     return cap.pixels != nullptr;
 }
 
-// The target texture as the frame left it; the render target is the texture afterwards.
+// The target texture as the frame left it; the render target is the texture afterwards. Read
+// in the texture's own format: a conversion would make SDL's software renderer allocate on
+// every read.
 static bool read_picture(void) {
     SDL_Renderer* r = orvex.video.renderer;
     if (SDL_SetRenderTarget(r, orvex.video.target) < 0 ||
-        SDL_RenderReadPixels(r, nullptr, SDL_PIXELFORMAT_ARGB8888, cap.pixels,
+        SDL_RenderReadPixels(r, nullptr, SDL_PIXELFORMAT_RGB888, cap.pixels,
                              orvex.config.width * 4) < 0) {
         orvex_report_sdl();
         return false;
