@@ -36,7 +36,8 @@ test-asan: deps-test
 
 # Benchmarks (Release build), headless like the tests; those named *_xvfb need a real X
 # server and get a private Xvfb. Then the game itself: start-up to its first presented frame
-# and peak memory of a play-through, on the renderer it picks and on forced OpenGL.
+# and peak memory of a play-through, on the renderer it picks and on forced OpenGL, and the
+# replay check of the committed play-through, timed.
 bench: deps-test
 	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DQUILLOW_BENCH=ON $(CMAKE_FLAGS)
 	cmake --build $(BENCH_BUILD) -j$(JOBS)
