@@ -8,6 +8,7 @@
 #include "playback.hpp"
 #include "player.hpp"
 #include "px.hpp"
+#include "support.hpp"
 
 namespace {
 
@@ -36,7 +37,7 @@ bool run_game(bool (*start)(const char*), const char* path, int32_t (*frame)(voi
     if (change) change(&loop.player);
     if (!start(path) || px_init() != 0) return false;
     run->first_frame = ORVEX_GetFrameCount();
-    if (hold_move) push_key(KEY_SPACE, true);
+    if (hold_move) support::push_key(KEY_SPACE, true);
     run->loop_result = ORVEX_MainLoop(noted_frame, &loop);
     return true;
 }
