@@ -64,15 +64,15 @@ constexpr int32_t SCRIPT_TURNS = 8;
 
 void push_script_turn(int32_t turn) {
     switch (turn) {
-    case 1: push_key(SDL_KEYDOWN, KEY_A); break;
+    case 1: push_key(KEY_A, true); break;
     case 3:
-        push_key(SDL_KEYDOWN, KEY_B);
-        push_key(SDL_KEYUP, KEY_B);
+        push_key(KEY_B, true);
+        push_key(KEY_B, false);
         push_motion(40, 50);
         break;
-    case 5: push_button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 41, 52); break;
-    case 6: push_button(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 41, 52); break;
-    case 7: push_key(SDL_KEYDOWN, KEY_A); break;  // a second press of a held key
+    case 5: push_button(SDL_BUTTON_LEFT, true, 41, 52); break;
+    case 6: push_button(SDL_BUTTON_LEFT, false, 41, 52); break;
+    case 7: push_key(KEY_A, true); break;  // a second press of a held key
     default: break;
     }
 }
@@ -108,7 +108,7 @@ protected:
 
     // Back to a quiet engine: nothing held, the mouse elsewhere.
     void settle(void) {
-        push_key(SDL_KEYUP, KEY_A);
+        push_key(KEY_A, false);
         push_motion(300, 200);
         ORVEX_Cycle();
         ORVEX_Cycle();
@@ -134,10 +134,10 @@ TEST_F(Record, EveryTurnReplaysToTheRecordedStateWhateverTheLiveInputDoes) {
     EXPECT_EQ(ORVEX_IsReplaying(), 1);
     for (int32_t turn = 1; turn <= SCRIPT_TURNS; ++turn) {
         // Live noise on every key and button the script uses; none of it may show.
-        push_key(turn % 2 ? SDL_KEYDOWN : SDL_KEYUP, KEY_B);
-        push_key(SDL_KEYDOWN, KEY_Q);
+        push_key(KEY_B, turn % 2 != 0);
+        push_key(KEY_Q, true);
         push_motion(600 - turn, 400 + turn);
-        push_button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 1, 1);
+        push_button(SDL_BUTTON_LEFT, true, 1, 1);
         ORVEX_Cycle();
         EXPECT_EQ(turn_state(), recorded[turn - 1]) << "turn " << turn;
         ORVEX_SetFrameDigest(100 + turn);
@@ -156,7 +156,7 @@ TEST_F(Record, AtTheEndWhatTheReplayHeldIsReleasedAndTheLiveInputTakesOver) {
     record_script();
     settle();
     ASSERT_EQ(ORVEX_ReplayInput(file.c_str()), 0);
-    push_key(SDL_KEYDOWN, KEY_Q);  // held by the player through the whole replay
+    push_key(KEY_Q, true);  // held by the player through the whole replay
     push_motion(7, 9);
     for (int32_t turn = 1; turn <= SCRIPT_TURNS; ++turn) {
         ORVEX_Cycle();
@@ -175,7 +175,7 @@ TEST_F(Record, AtTheEndWhatTheReplayHeldIsReleasedAndTheLiveInputTakesOver) {
     ORVEX_Cycle();
     EXPECT_EQ(ORVEX_GetKeyState(KEY_A), ORVEX_KEY_UP);
     EXPECT_EQ(ORVEX_GetKeyState(KEY_Q), ORVEX_KEY_DOWN);
-    push_key(SDL_KEYUP, KEY_Q);
+    push_key(KEY_Q, false);
     ORVEX_Cycle();
     EXPECT_EQ(ORVEX_GetKeyState(KEY_Q), ORVEX_KEY_RELEASED);
 }
@@ -257,7 +257,7 @@ TEST_F(Record, ARecordingWithoutTurnsHandsBackAtOnce) {
     ASSERT_EQ(ORVEX_RecordInput(file.c_str()), 0);
     ASSERT_EQ(ORVEX_StopRecording(), 0);
     ASSERT_EQ(ORVEX_ReplayInput(file.c_str()), 0);
-    push_key(SDL_KEYDOWN, KEY_Q);
+    push_key(KEY_Q, true);
     ORVEX_Cycle();
     EXPECT_EQ(ORVEX_IsReplaying(), 0);
     EXPECT_EQ(ORVEX_GetKeyState(KEY_Q), ORVEX_KEY_PRESSED);
@@ -440,7 +440,7 @@ TEST_F(Record, AFullDiskEndsTheRecordingWithoutAFileAndPlayGoesOn) {
     ASSERT_EQ(ORVEX_RecordInput(file.c_str()), 0);
     testing::internal::CaptureStderr();
     for (int32_t turn = 0; turn < 20000 && ORVEX_IsRecording(); ++turn) {
-        push_key(turn % 2 ? SDL_KEYUP : SDL_KEYDOWN, KEY_A);
+        push_key(KEY_A, turn % 2 == 0);
         push_motion(turn, turn);
         ORVEX_Cycle();
         ORVEX_SetFrameDigest(turn);
