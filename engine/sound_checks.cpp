@@ -101,7 +101,7 @@ static const char* wav_declare(ByteView v, DeclaredSound* d) {
             const int64_t present = int64_t(v.size - body);
             if (length > present) d->repair = {at + 4, uint32_t(present)};
             if (!wav_decoding(coding, bits, d, length < present ? length : present)) return nullptr;
-            d->channels = uint8_t(channels);  // the spec's channel count is 8 bits wide
+            d->channels = uint8_t(channels);  // SDL_AudioSpec holds the channel count in 8 bits
             d->freq = rate;
             return nullptr;
         }

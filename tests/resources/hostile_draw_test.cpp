@@ -20,13 +20,6 @@ constexpr uint32_t MARK = 0x80;
 
 uint32_t coded(int32_t x, int32_t y) { return uint32_t(x * 8) << 16 | uint32_t(y * 8) << 8 | MARK; }
 
-// Peak resident memory of the process so far, in MiB.
-int64_t peak_mib() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss / 1024;
-}
-
 // Chooses the render driver before the engine starts (the engine's own choice on the
 // offscreen driver is the software renderer, so OpenGL is named).
 struct RenderDriver {

@@ -36,23 +36,6 @@ protected:
     TempDir dir;
 };
 
-// Resident memory now, and the peak so far, in MiB.
-int64_t resident_mib() {
-    long pages = 0, resident = 0;
-    FILE* f = fopen("/proc/self/statm", "r");
-    if (f) {
-        if (fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
-        fclose(f);
-    }
-    return int64_t(resident) * sysconf(_SC_PAGESIZE) / (1024 * 1024);
-}
-
-int64_t peak_mib() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss / 1024;
-}
-
 }  // namespace
 
 TEST_F(HostileFiles, AnythingButARegularFileIsRefusedAtOnceByName) {

@@ -13,22 +13,6 @@ using namespace support;
 
 namespace {
 
-int64_t resident_mib() {
-    long pages = 0, resident = 0;
-    FILE* f = fopen("/proc/self/statm", "r");
-    if (f) {
-        if (fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
-        fclose(f);
-    }
-    return int64_t(resident) * sysconf(_SC_PAGESIZE) / (1024 * 1024);
-}
-
-int64_t peak_mib() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss / 1024;
-}
-
 void put_be16(Bytes& b, uint32_t v) { b.insert(b.end(), {uint8_t(v >> 8), uint8_t(v)}); }
 void put_be32(Bytes& b, uint32_t v) {
     put_be16(b, v >> 16);

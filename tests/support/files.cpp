@@ -137,9 +137,9 @@ static Bytes title_chunk(const std::string& title) {
     return b;
 }
 
-Bytes wav(const WavSpec& spec) {
-    const Bytes list = spec.title.empty() ? Bytes{} : title_chunk(spec.title);
-    const uint32_t data = spec.frames * 2;
+Bytes wav(const WavShape& shape) {
+    const Bytes list = shape.title.empty() ? Bytes{} : title_chunk(shape.title);
+    const uint32_t data = shape.frames * 2;
     Bytes b;
     put_tag(b, "RIFF");
     put32(b, 4 + 24 + uint32_t(list.size()) + 8 + data);
@@ -148,15 +148,15 @@ Bytes wav(const WavSpec& spec) {
     put32(b, 16);
     put16(b, 1);  // PCM
     put16(b, 1);  // mono
-    put32(b, spec.rate);
-    put32(b, spec.rate * 2);
+    put32(b, shape.rate);
+    put32(b, shape.rate * 2);
     put16(b, 2);  // block align
     put16(b, 16);
     b.insert(b.end(), list.begin(), list.end());
     put_tag(b, "data");
     put32(b, data);
-    for (uint32_t i = 0; i < spec.frames; ++i) {
-        put16(b, spec.silent ? 0 : (i / 50) % 2 ? 0x2000 : 0xE000);
+    for (uint32_t i = 0; i < shape.frames; ++i) {
+        put16(b, shape.silent ? 0 : (i / 50) % 2 ? 0x2000 : 0xE000);
     }
     return b;
 }

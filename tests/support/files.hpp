@@ -56,12 +56,12 @@ Bytes solid_bmp(int32_t w, int32_t h, uint32_t rgb = 0xFFFFFF);
 //------------------------------------------------------------------------------------------
 // Sounds
 //------------------------------------------------------------------------------------------
-struct WavSpec {
+struct WavShape {
     uint32_t frames = 4800;  // mono 16-bit samples
     uint32_t rate = 48000;
     bool silent = false;     // all zero; otherwise a square wave at a quarter of full scale
     std::string title = "";  // when set, a LIST/INFO/INAM chunk carries it (Mix_GetMusicTitle)
 };
-Bytes wav(const WavSpec& spec = {});
+Bytes wav(const WavShape& shape = {});
 
 }  // namespace support

@@ -10,7 +10,7 @@
 #include "capture.hpp"        // stderr and SDL_Log capture
 #include "canvas.hpp"         // test images, canvas snapshots, lit pixels
 #include "reference.hpp"      // plot, clear, line, blit and dither one pixel at a time
-#include "alloc_counter.hpp"  // heap allocations of the whole process
+#include "alloc_counter.hpp"  // heap allocations and resident memory of the whole process
 
 // virtual_pad.hpp, for tests only (it reports through GoogleTest): a game controller made
 // with SDL's virtual joysticks, for the engine to open and read like a real one.
