@@ -271,17 +271,28 @@ static void image_quad(const SDL_Rect& src, const SDL_Rect& dst, int32_t tex_w, 
     }
 }
 
+// The smallest upright box around a turned image.
+static Box quad_bounds(const QuadVertex quad[4]) {
+    Box b = {quad[0].x, quad[0].y, quad[0].x, quad[0].y};
+    for (int i = 1; i < 4; ++i) {
+        b.x0 = std::min(b.x0, quad[i].x);
+        b.x1 = std::max(b.x1, quad[i].x);
+        b.y0 = std::min(b.y0, quad[i].y);
+        b.y1 = std::max(b.y1, quad[i].y);
+    }
+    return b;
+}
+
 // SDL's own copy costs what the turned image covers, wherever it lies, so an image no more
 // than a few targets wide and high goes to SDL unchanged.
-static bool quad_small(const QuadVertex quad[4], const Box& near) {
-    double x0 = quad[0].x, x1 = quad[0].x, y0 = quad[0].y, y1 = quad[0].y;
-    for (int i = 1; i < 4; ++i) {
-        x0 = std::min(x0, quad[i].x);
-        x1 = std::max(x1, quad[i].x);
-        y0 = std::min(y0, quad[i].y);
-        y1 = std::max(y1, quad[i].y);
-    }
-    return x1 - x0 <= near.x1 - near.x0 && y1 - y0 <= near.y1 - near.y0;
+static bool quad_small(const Box& bounds, const Box& near) {
+    return bounds.x1 - bounds.x0 <= near.x1 - near.x0 && bounds.y1 - bounds.y0 <= near.y1 - near.y0;
+}
+
+// A small image wholly outside the near box cannot be seen, and SDL must not be handed it:
+// its edges (a corner near the largest int plus the size) would overflow SDL's arithmetic.
+static bool quad_away(const Box& bounds, const Box& near) {
+    return bounds.x1 < near.x0 || bounds.x0 > near.x1 || bounds.y1 < near.y0 || bounds.y0 > near.y1;
 }
 
 // A larger image is cut to the whole source pixels that can reach the box, and those go to
@@ -410,12 +421,13 @@ int32_t ORVEX_DrawImage(const ORVEX_DrawImageArgs* args) {
     const Box box = visible_box();
     QuadVertex quad[4];
     image_quad(src, dst, img.width, img.height, angle, flip, quad);
-    if (!quad_small(quad, near_box(box))) {
-        const int32_t cut =
-            draw_visible_texels(img.texture, src, dst, angle, flip, box, near_box(box));
+    const Box near = near_box(box), bounds = quad_bounds(quad);
+    if (!quad_small(bounds, near)) {
+        const int32_t cut = draw_visible_texels(img.texture, src, dst, angle, flip, box, near);
         if (cut != 0) return cut < 0 ? -1 : 0;
         return draw_quad_in_box(img.texture, quad, box);
     }
+    if (quad_away(bounds, near)) return 0;
     if (SDL_RenderCopyEx(orvex.video.renderer, img.texture, &src, &dst, angle, nullptr,
                          SDL_RendererFlip(flip)) < 0) {
         return fail_sdl();

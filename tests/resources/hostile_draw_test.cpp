@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -95,6 +96,39 @@ TEST_P(HostileDraw, RotationsThatAreNotNumbersAreRefusedAndHugeOnesWrap) {
     a.rotation = 1.0e30f;  // whole turns only: drawn as it stands
     EXPECT_EQ(ORVEX_DrawImage(&a), 0);
     EXPECT_EQ(read()[size_t(12 * SIZE + 12)], coded(2, 2));
+}
+
+TEST_P(HostileDraw, SmallImagesAtTheEdgesOfTheIntegersDrawNothingAndDoNotCrash) {
+    // A small image whose corner lies near the largest or smallest int: its far edge would
+    // overflow SDL's own arithmetic (it crashed, turned or not).
+    const ResourceId id = image(6, 4);
+    const int32_t far[] = {INT32_MAX, INT32_MAX - 3, INT32_MIN, INT32_MIN + 2, 1 << 30};
+    for (int32_t at : far) {
+        for (float turn : {0.0f, 0.125f, -0.36f}) {
+            for (int axis = 0; axis < 2; ++axis) {
+                ORVEX_DrawImageArgs a = args(id, axis ? 5 : at, axis ? at : 5, 1.0f);
+                a.rotation = turn;
+                EXPECT_EQ(ORVEX_DrawImage(&a), 0) << at << " " << turn;
+                a.scale_x = -1.0f;  // drawn to the left of the point
+                a.centered = true;
+                EXPECT_EQ(ORVEX_DrawImage(&a), 0) << at << " " << turn;
+            }
+        }
+    }
+    ORVEX_DrawImageArgs sliver = args(id, -2, INT32_MAX, 1.0f);  // one column, fuzzing's find
+    sliver.ix = 5;
+    sliver.w = 1;
+    sliver.scale_y = 1.25f;
+    sliver.rotation = -0.3647f;
+    EXPECT_EQ(ORVEX_DrawImage(&sliver), 0);
+    for (uint32_t p : read()) ASSERT_EQ(p, 0u);
+
+    // Just beyond the target's edge still goes to SDL: a turned image reaching back in.
+    ORVEX_DrawImageArgs edge = args(id, SIZE - 2, 40, 4.0f);
+    edge.rotation = 0.125f;
+    EXPECT_EQ(ORVEX_DrawImage(&edge), 0);
+    const std::vector<uint32_t> ours = read();
+    EXPECT_NE(std::count(ours.begin(), ours.end(), 0u), std::ptrdiff_t(ours.size()));
 }
 
 TEST_P(HostileDraw, FarShapesDrawWhatSDLDrawsAndCostNothingOutside) {
