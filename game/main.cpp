@@ -6,9 +6,10 @@
 // or a start without sound gets one line in the player's words (startup.cpp). The command
 // line (options.cpp) may ask to record the play, replay one, or check a replay
 // (playback.cpp); 2 when it cannot be understood.
-// The named constants only: SDL.h would also bring SDL_main.h, which renames main on some
-// platforms.
+// On Windows SDL's start-up shim calls SDL_main, the name SDL_main.h gives main there (with
+// C linkage); elsewhere it changes nothing.
 #include <SDL_gamecontroller.h>
+#include <SDL_main.h>
 #include <SDL_mouse.h>
 #include <SDL_scancode.h>
 
