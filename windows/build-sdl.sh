@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Cross-builds the SDL libraries the game ships with (SDL2, SDL2_mixer) for 64-bit Windows
+# from Debian's own source packages, and installs them into ROOT/prefix: DLLs in bin/,
+# import libraries, SDL2main and pkg-config files in lib/, headers in include/.
+# The result is cached: a second run with the prefix in place does nothing.
+# Usage: build-sdl.sh ROOT   (e.g. build-windows/deps)
+set -euo pipefail
+
+root="$(mkdir -p "$1" && cd "$1" && pwd)"
+here="$(cd "$(dirname "$0")" && pwd)"
+prefix="$root/prefix"
+stamp="$prefix/.built"
+jobs="${JOBS:-$(nproc 2>/dev/null || echo 2)}"
+
+[ -f "$stamp" ] && exit 0
+
+#-------------------------------------------------------------------------------------------
+# Sources
+#-------------------------------------------------------------------------------------------
+# apt-get source unpacks NAME-VERSION/ with Debian's patches applied; prints that folder.
+fetch() {
+  local package="$1" dir
+  mkdir -p "$root/src"
+  dir="$(find "$root/src" -maxdepth 1 -type d -name "$package-[0-9]*" | head -n1)"
+  if [ -z "$dir" ]; then
+    (cd "$root/src" && apt-get source -qq "$package" >&2)
+    dir="$(find "$root/src" -maxdepth 1 -type d -name "$package-[0-9]*" | head -n1)"
+  fi
+  [ -n "$dir" ] || { echo "build-sdl: no source of $package (is there a deb-src entry?)" >&2; exit 1; }
+  echo "$dir"
+}
+
+#-------------------------------------------------------------------------------------------
+# Builds
+#-------------------------------------------------------------------------------------------
+# cmake_install NAME SOURCE [OPTIONS...]: configures with the mingw toolchain, builds and
+# installs into the prefix.
+cmake_install() {
+  local name="$1" src="$2"
+  shift 2
+  echo "build-sdl: building $name for Windows"
+  cmake -S "$src" -B "$root/build-$name" -G "Unix Makefiles" \
+    -DCMAKE_TOOLCHAIN_FILE="$here/mingw-w64.cmake" -DQUILLOW_WINDOWS_PREFIX="$prefix" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_PREFIX_PATH="$prefix" \
+    "$@" >"$root/build-$name.log" 2>&1 || { tail -n 30 "$root/build-$name.log" >&2; exit 1; }
+  cmake --build "$root/build-$name" -j"$jobs" --target install/strip >>"$root/build-$name.log" 2>&1 ||
+    { tail -n 30 "$root/build-$name.log" >&2; exit 1; }
+}
+
+sdl2="$(fetch libsdl2)"
+mixer="$(fetch libsdl2-mixer)"
+
+# SDL2 as SDL2.dll plus SDL2main; the game needs video, events, timers and audio. Its
+# dummy audio and offscreen video drivers stay in (tests pick them by name).
+cmake_install sdl2 "$sdl2" -DSDL_SHARED=ON -DSDL_STATIC=OFF -DSDL_TEST=OFF \
+  -DSDL2_DISABLE_UNINSTALL=ON -DSDL_CCACHE=OFF -DSDL_SENSOR=OFF -DSDL_HAPTIC=OFF \
+  -DSDL_HIDAPI=OFF -DSDL_VULKAN=OFF
+
+# SDL2_mixer with WAV (the game's music and sounds) and FLAC through the bundled dr_flac
+# (the engine's mixer mode 2 initialises it); every decoder that needs a library is off.
+cmake_install mixer "$mixer" -DBUILD_SHARED_LIBS=ON -DSDL2MIXER_SAMPLES=OFF \
+  -DSDL2MIXER_VENDORED=OFF -DSDL2MIXER_DEPS_SHARED=OFF -DSDL2MIXER_CMD=OFF \
+  -DSDL2MIXER_FLAC=ON -DSDL2MIXER_FLAC_LIBFLAC=OFF -DSDL2MIXER_FLAC_DRFLAC=ON \
+  -DSDL2MIXER_MOD=OFF -DSDL2MIXER_MP3=OFF -DSDL2MIXER_MIDI=OFF -DSDL2MIXER_OPUS=OFF \
+  -DSDL2MIXER_VORBIS=OFF -DSDL2MIXER_WAVE=ON
+
+touch "$stamp"
