@@ -1,0 +1,135 @@
+#!/usr/bin/env bash
+# The Windows release from the outside, under Wine on a private X server: the zip players
+# download is unpacked into a folder whose name has non-ASCII letters and started from
+# elsewhere, with no DLL on the search path but its own. Its window is titled "Quillow" and
+# shows the first stage picture in the two dither colours; each of the four "move" keys in
+# turn carries the square across the scene to the next stage picture; Alt+F4 ends the game
+# with status 0. Prints the time from start to the first frame.
+# Usage: wine_e2e.sh WINE_SH BUILD_DIR ZIP IMAGES_DIR
+#   WINE_SH: windows/wine.sh; BUILD_DIR: the Windows build (its Wine prefix); ZIP: the zip;
+#   IMAGES_DIR: the raw stage pictures the generator painted (stage_image_N.raw).
+set -uo pipefail
+source "$(dirname "$0")/lib.sh"
+
+# Absolute paths: the game is started from another working directory.
+wine_sh="$(realpath "$1")"
+build="$(realpath "$2")"
+zip="$(realpath "$3")"
+images="$(realpath "$4")"
+
+DARK="0,0,0"
+LIGHT="254,254,254"
+STAGES=7
+THUMB=20x15  # 32x32 blocks: the mean of a block is steady however the pixels dither
+
+#-------------------------------------------------------------------------------------------
+# Pictures
+#-------------------------------------------------------------------------------------------
+# Each stage picture shrunk to block means: a pixel's index is its chance in 255ths of coming
+# out light, so a block of the dithered window has about the same mean as the picture's.
+make_thumbs() {
+  local k
+  for k in $(seq 0 $((STAGES - 1))); do
+    convert -size 640x480 -depth 8 "gray:$images/stage_image_$k.raw" -filter box \
+      -resize "$THUMB!" "$E2E_TMP/stage_$k.png" || return 1
+  done
+}
+
+# grab ID FILE: the window's picture as the screen shows it (the root window holds what
+# Wine's renderer drew into the game's window).
+grab() {
+  local geometry
+  geometry="$(xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
+    /^ *Width:/ {w=$2} /^ *Height:/ {h=$2} END {print w "x" h "+" x "+" y}')"
+  import -window root -crop "$geometry" +repage "$2"
+}
+
+colours() {
+  convert "$1" -alpha off -depth 8 -format %c histogram:info:- |
+    sed -E 's/.*\( *([0-9]+), *([0-9]+), *([0-9]+).*/\1,\2,\3/' | sort -u | tr '\n' ' '
+}
+
+# stage_shown FILE: the number of the stage picture the screenshot is closest to.
+stage_shown() {
+  convert "$1" -colorspace gray -filter box -resize "$THUMB!" "$E2E_TMP/shot_thumb.png" || return 1
+  local k best=0 best_d=2 d
+  for k in $(seq 0 $((STAGES - 1))); do
+    d="$(compare -metric MAE "$E2E_TMP/shot_thumb.png" "$E2E_TMP/stage_$k.png" null: 2>&1 |
+      sed -E 's/.*\((.*)\)/\1/')"
+    if awk -v d="$d" -v b="$best_d" 'BEGIN {exit !(d < b)}'; then
+      best=$k
+      best_d=$d
+    fi
+  done
+  echo "$best"
+}
+
+# first_frame ID SECONDS: waits until the window shows the two dither colours.
+first_frame() {
+  local i
+  for i in $(seq $(($2 * 2))); do
+    grab "$1" "$E2E_TMP/first.png" || return 1
+    [ "$(colours "$E2E_TMP/first.png")" = "$DARK $LIGHT " ] && return 0
+    app_running || break
+    sleep 0.5
+  done
+  echo "e2e: no two-colour picture within $2 s; colours: $(colours "$E2E_TMP/first.png")" >&2
+  return 1
+}
+
+#-------------------------------------------------------------------------------------------
+# Play
+#-------------------------------------------------------------------------------------------
+# cross_with KEY ID STAGE: holds KEY until the window shows stage picture STAGE.
+cross_with() {
+  local key="$1" id="$2" want="$3" i shown=""
+  key_down "$key" || return 1
+  for i in $(seq 120); do
+    sleep 0.5
+    grab "$id" "$E2E_TMP/play.png" || break
+    shown="$(stage_shown "$E2E_TMP/play.png")"
+    [ "$shown" = "$want" ] && break
+  done
+  key_up "$key"
+  expect_eq "stage after holding $key" "$shown" "$want"
+}
+
+play() {
+  start_xvfb || return 1
+  make_thumbs || return 1
+  local folder="$E2E_TMP/Spiele für Käthe – 遊戲"
+  mkdir -p "$folder" || return 1
+  (cd "$folder" && cmake -E tar xf "$zip") || return 1
+  local exe
+  exe="$(find "$folder" -name quillow.exe | head -n1)"
+  [ -n "$exe" ] || { echo "e2e: no quillow.exe in $zip" >&2; return 1; }
+
+  # Only the zip's own DLLs: nothing on Wine's search path.
+  cd "$E2E_TMP" || return 1
+  local started
+  started="$(date +%s%N)"
+  export WINEPATH=""
+  start_app "$wine_sh" "$build" "$exe"
+  local id
+  id="$(wait_for_window Quillow 90)" || { app_stderr >&2; return 1; }
+  first_frame "$id" 90 || return 1
+  echo "first frame $((($(date +%s%N) - started) / 1000000)) ms after start"
+
+  expect_eq "window title" "$(window_name "$id")" "Quillow" || return 1
+  expect_eq "window size" "$(window_size "$id")" "640x480" || return 1
+  expect_eq "stage picture at start" "$(stage_shown "$E2E_TMP/first.png")" 0 || return 1
+
+  focus_window "$id" || return 1
+  local stage=1 key
+  for key in space j f x; do
+    cross_with "$key" "$id" "$stage" || return 1
+    stage=$((stage + 1))
+  done
+
+  xdotool keydown alt keydown F4 && sleep 0.2 && xdotool keyup F4 keyup alt
+  local status=0
+  wait_app 30 || status=$?
+  expect_eq "exit status after Alt+F4" "$status" 0 || { app_stderr >&2; return 1; }
+}
+
+play
