@@ -25,43 +25,49 @@ THUMB=20x15  # 32x32 blocks: the mean of a block is steady however the pixels di
 #-------------------------------------------------------------------------------------------
 # Pictures
 #-------------------------------------------------------------------------------------------
-# Each stage picture shrunk to block means: a pixel's index is its chance in 255ths of coming
-# out light, so a block of the dithered window has about the same mean as the picture's.
+# Each stage picture shrunk to block means, one number a line in $E2E_TMP/stages (stage by
+# stage): a pixel's index is its chance in 255ths of coming out light, so a block of the
+# dithered window has about the same mean as the picture's.
 make_thumbs() {
   local k
+  : >"$E2E_TMP/stages"
   for k in $(seq 0 $((STAGES - 1))); do
     convert -size 640x480 -depth 8 "gray:$images/stage_image_$k.raw" -filter box \
-      -resize "$THUMB!" "$E2E_TMP/stage_$k.png" || return 1
+      -resize "$THUMB!" -depth 8 gray:- | od -An -tu1 -v | tr -s ' ' '\n' | grep . \
+      >>"$E2E_TMP/stages" || return 1
   done
+}
+
+# geometry ID: the window's WxH+X+Y on the screen.
+geometry() {
+  xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
+    /^ *Width:/ {w=$2} /^ *Height:/ {h=$2} END {print w "x" h "+" x "+" y}'
 }
 
 # grab ID FILE: the window's picture as the screen shows it (the root window holds what
 # Wine's renderer drew into the game's window).
-grab() {
-  local geometry
-  geometry="$(xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
-    /^ *Width:/ {w=$2} /^ *Height:/ {h=$2} END {print w "x" h "+" x "+" y}')"
-  import -window root -crop "$geometry" +repage "$2"
+grab() { import -window root -crop "$(geometry "$1")" +repage "$2"; }
+
+# stage_shown ID: the number of the stage picture the window is closest to now (least mean
+# absolute difference of the block means).
+stage_shown() {
+  import -window root -crop "$(geometry "$1")" +repage -colorspace gray -filter box \
+    -resize "$THUMB!" -depth 8 gray:- | od -An -tu1 -v | tr -s ' ' '\n' | grep . |
+    awk -v stages="$STAGES" 'NR == FNR {ref[NR - 1] = $1; n++; next} {shot[m++] = $1}
+      END {
+        per = n / stages; best = 0; best_d = -1
+        for (k = 0; k < stages; k++) {
+          d = 0
+          for (i = 0; i < per; i++) { v = shot[i] - ref[k * per + i]; d += v < 0 ? -v : v }
+          if (best_d < 0 || d < best_d) { best = k; best_d = d }
+        }
+        print best
+      }' "$E2E_TMP/stages" -
 }
 
 colours() {
   convert "$1" -alpha off -depth 8 -format %c histogram:info:- |
     sed -E 's/.*\( *([0-9]+), *([0-9]+), *([0-9]+).*/\1,\2,\3/' | sort -u | tr '\n' ' '
-}
-
-# stage_shown FILE: the number of the stage picture the screenshot is closest to.
-stage_shown() {
-  convert "$1" -colorspace gray -filter box -resize "$THUMB!" "$E2E_TMP/shot_thumb.png" || return 1
-  local k best=0 best_d=2 d
-  for k in $(seq 0 $((STAGES - 1))); do
-    d="$(compare -metric MAE "$E2E_TMP/shot_thumb.png" "$E2E_TMP/stage_$k.png" null: 2>&1 |
-      sed -E 's/.*\((.*)\)/\1/')"
-    if awk -v d="$d" -v b="$best_d" 'BEGIN {exit !(d < b)}'; then
-      best=$k
-      best_d=$d
-    fi
-  done
-  echo "$best"
 }
 
 # first_frame ID SECONDS: waits until the window shows the two dither colours.
@@ -78,6 +84,24 @@ first_frame() {
 }
 
 #-------------------------------------------------------------------------------------------
+# Libraries
+#-------------------------------------------------------------------------------------------
+# only_own_or_system_dlls FOLDER: every DLL a program or DLL in FOLDER imports is either in
+# FOLDER or one of Windows' own (those of the Wine prefix's system32).
+only_own_or_system_dlls() {
+  local system="$build/wine/drive_c/windows/system32" file dll bad=0
+  for file in "$1"/*.exe "$1"/*.dll; do
+    [ -f "$file" ] || continue
+    for dll in $(x86_64-w64-mingw32-objdump -p "$file" | awk '/DLL Name:/ {print $3}'); do
+      [ -n "$(find "$1" "$system" -maxdepth 1 -iname "$dll" -print -quit)" ] && continue
+      echo "e2e: $(basename "$file") needs $dll, which is neither in the zip nor Windows'" >&2
+      bad=1
+    done
+  done
+  return "$bad"
+}
+
+#-------------------------------------------------------------------------------------------
 # Play
 #-------------------------------------------------------------------------------------------
 # cross_with KEY ID STAGE: holds KEY until the window shows stage picture STAGE.
@@ -85,13 +109,13 @@ cross_with() {
   local key="$1" id="$2" want="$3" i shown=""
   key_down "$key" || return 1
   for i in $(seq 120); do
-    sleep 0.5
-    grab "$id" "$E2E_TMP/play.png" || break
-    shown="$(stage_shown "$E2E_TMP/play.png")"
+    sleep 1
+    shown="$(stage_shown "$id")"
     [ "$shown" = "$want" ] && break
   done
   key_up "$key"
-  expect_eq "stage after holding $key" "$shown" "$want"
+  expect_eq "stage after holding $key" "$shown" "$want" || return 1
+  echo "$key carried the square to stage $want"
 }
 
 play() {
@@ -103,6 +127,7 @@ play() {
   local exe
   exe="$(find "$folder" -name quillow.exe | head -n1)"
   [ -n "$exe" ] || { echo "e2e: no quillow.exe in $zip" >&2; return 1; }
+  only_own_or_system_dlls "$(dirname "$exe")" || return 1
 
   # Only the zip's own DLLs: nothing on Wine's search path.
   cd "$E2E_TMP" || return 1
@@ -117,7 +142,7 @@ play() {
 
   expect_eq "window title" "$(window_name "$id")" "Quillow" || return 1
   expect_eq "window size" "$(window_size "$id")" "640x480" || return 1
-  expect_eq "stage picture at start" "$(stage_shown "$E2E_TMP/first.png")" 0 || return 1
+  expect_eq "stage picture at start" "$(stage_shown "$id")" 0 || return 1
 
   focus_window "$id" || return 1
   local stage=1 key
