@@ -4,18 +4,20 @@
 # elsewhere, with no DLL on the search path but its own. Its window is titled "Quillow" and
 # shows the first stage picture in the two dither colours; each of the four "move" keys in
 # turn carries the square across the scene to the next stage picture; Alt+F4 ends the game
-# with status 0. Prints the time from start to the first frame.
-# Usage: wine_e2e.sh WINE_SH BUILD_DIR ZIP IMAGES_DIR
+# with status 0. Prints the time from start to the first frame. When it cannot start, the
+# player is told in a message box titled "Quillow", and the status is 1 once it is closed.
+# Usage: wine_e2e.sh CASE WINE_SH BUILD_DIR ZIP IMAGES_DIR, CASE one of play, start-failure.
 #   WINE_SH: windows/wine.sh; BUILD_DIR: the Windows build (its Wine prefix); ZIP: the zip;
 #   IMAGES_DIR: the raw stage pictures the generator painted (stage_image_N.raw).
 set -uo pipefail
 source "$(dirname "$0")/lib.sh"
 
 # Absolute paths: the game is started from another working directory.
-wine_sh="$(realpath "$1")"
-build="$(realpath "$2")"
-zip="$(realpath "$3")"
-images="$(realpath "$4")"
+case_name="$1"
+wine_sh="$(realpath "$2")"
+build="$(realpath "$3")"
+zip="$(realpath "$4")"
+images="$(realpath "$5")"
 
 DARK="0,0,0"
 LIGHT="254,254,254"
@@ -118,23 +120,33 @@ cross_with() {
   echo "$key carried the square to stage $want"
 }
 
-play() {
-  start_xvfb || return 1
-  make_thumbs || return 1
-  local folder="$E2E_TMP/Spiele für Käthe – 遊戲"
+# unpack: the zip in a folder whose name has non-ASCII letters; prints the path of the game.
+unpack() {
+  local folder="$E2E_TMP/Spiele für Käthe – 遊戲" exe
   mkdir -p "$folder" || return 1
   (cd "$folder" && cmake -E tar xf "$zip") || return 1
-  local exe
   exe="$(find "$folder" -name quillow.exe | head -n1)"
   [ -n "$exe" ] || { echo "e2e: no quillow.exe in $zip" >&2; return 1; }
   only_own_or_system_dlls "$(dirname "$exe")" || return 1
+  echo "$exe"
+}
 
-  # Only the zip's own DLLs: nothing on Wine's search path.
+# start_unpacked EXE: starts it from another folder, with only the zip's own DLLs (nothing
+# on Wine's search path).
+start_unpacked() {
   cd "$E2E_TMP" || return 1
+  export WINEPATH=""
+  start_app "$wine_sh" "$build" "$1"
+}
+
+play() {
+  start_xvfb || return 1
+  make_thumbs || return 1
+  local exe
+  exe="$(unpack)" || return 1
   local started
   started="$(date +%s%N)"
-  export WINEPATH=""
-  start_app "$wine_sh" "$build" "$exe"
+  start_unpacked "$exe"
   local id
   id="$(wait_for_window Quillow 90)" || { app_stderr >&2; return 1; }
   first_frame "$id" 90 || return 1
@@ -157,4 +169,26 @@ play() {
   expect_eq "exit status after Alt+F4" "$status" 0 || { app_stderr >&2; return 1; }
 }
 
-play
+# No video driver to be had: a message box (not the 640x480 game window) says so and keeps
+# the program waiting until it is closed with Return; the status is then 1.
+start_failure() {
+  start_xvfb || return 1
+  local exe id
+  exe="$(unpack)" || return 1
+  export SDL_VIDEODRIVER=none
+  start_unpacked "$exe"
+  id="$(wait_for_window Quillow 90)" || { app_stderr >&2; return 1; }
+  sleep 2
+  app_running || { echo "e2e: the program did not wait for its message box" >&2; return 1; }
+  [ "$(window_size "$id")" != "640x480" ] || { echo "e2e: a game window, not a message" >&2; return 1; }
+  focus_window "$id" && xdotool key Return
+  local status=0
+  wait_app 30 || status=$?
+  expect_eq "exit status after the message" "$status" 1 || { app_stderr >&2; return 1; }
+}
+
+case "$case_name" in
+  play) play ;;
+  start-failure) start_failure ;;
+  *) echo "wine_e2e.sh: unknown case \"$case_name\"" >&2; exit 2 ;;
+esac
