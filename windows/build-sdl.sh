@@ -2,17 +2,19 @@
 # Cross-builds the SDL libraries the game ships with (SDL2, SDL2_mixer) for 64-bit Windows
 # from Debian's own source packages, and installs them into ROOT/prefix: DLLs in bin/,
 # import libraries, SDL2main and pkg-config files in lib/, headers in include/.
-# The result is cached: a second run with the prefix in place does nothing.
+# The result is cached: a second run does nothing while the prefix was made by this same
+# script (its checksum names the stamp file), so a changed recipe builds again.
 # Usage: build-sdl.sh ROOT   (e.g. build-windows/deps)
 set -euo pipefail
 
 root="$(mkdir -p "$1" && cd "$1" && pwd)"
 here="$(cd "$(dirname "$0")" && pwd)"
 prefix="$root/prefix"
-stamp="$prefix/.built"
+stamp="$prefix/.built-$(cksum <"$0" | cut -d' ' -f1)"
 jobs="${JOBS:-$(nproc 2>/dev/null || echo 2)}"
 
 [ -f "$stamp" ] && exit 0
+rm -rf "$prefix" "$root"/build-*
 
 #-------------------------------------------------------------------------------------------
 # Sources
@@ -50,11 +52,10 @@ cmake_install() {
 sdl2="$(fetch libsdl2)"
 mixer="$(fetch libsdl2-mixer)"
 
-# SDL2 as SDL2.dll plus SDL2main; the game needs video, events, timers and audio. Its
-# dummy audio and offscreen video drivers stay in (tests pick them by name).
+# SDL2 as an ordinary SDL2.dll (every subsystem, so game makers find what they expect) plus
+# SDL2main, without its tests or a static copy.
 cmake_install sdl2 "$sdl2" -DSDL_SHARED=ON -DSDL_STATIC=OFF -DSDL_TEST=OFF \
-  -DSDL2_DISABLE_UNINSTALL=ON -DSDL_CCACHE=OFF -DSDL_SENSOR=OFF -DSDL_HAPTIC=OFF \
-  -DSDL_HIDAPI=OFF -DSDL_VULKAN=OFF
+  -DSDL2_DISABLE_UNINSTALL=ON -DSDL_CCACHE=OFF
 
 # SDL2_mixer with WAV (the game's music and sounds) and FLAC through the bundled dr_flac
 # (the engine's mixer mode 2 initialises it); every decoder that needs a library is off.
