@@ -46,7 +46,7 @@ test-asan: deps-test
 WIN_CMAKE = cmake -S . -B $(WIN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	-DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/windows/mingw-w64.cmake \
 	-DQUILLOW_WINDOWS_PREFIX=$(CURDIR)/$(WIN_BUILD)/deps/prefix \
-	-DQUILLOW_HOST_TOOLS=$(CURDIR)/$(BUILD)/host-tools.cmake
+	-DQUILLOW_NATIVE_TOOLS=$(CURDIR)/$(BUILD)/tools
 
 windows: deps-windows host-tools
 	bash windows/build-sdl.sh $(WIN_BUILD)/deps
