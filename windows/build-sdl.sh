@@ -1,20 +1,18 @@
 #!/usr/bin/env bash
-# Cross-builds the SDL libraries the game ships with (SDL2, SDL2_mixer) for 64-bit Windows
-# from Debian's own source packages, and installs them into ROOT/prefix: DLLs in bin/,
-# import libraries, SDL2main and pkg-config files in lib/, headers in include/.
-# The result is cached: a second run does nothing while the prefix was made by this same
-# script (its checksum names the stamp file), so a changed recipe builds again.
+# Cross-builds the SDL libraries the game ships with (SDL2, SDL2_mixer, SDL2_image) for
+# 64-bit Windows from Debian's own source packages, and installs them into ROOT/prefix: DLLs
+# in bin/, import libraries, SDL2main and pkg-config files in lib/, headers in include/.
+# Each library is built once per recipe: a stamp file in the prefix is named by a checksum of
+# the toolchain, its source folder, its options and the libraries before it (which it links),
+# so a second run does nothing, and a changed recipe rebuilds that library and those after it.
 # Usage: build-sdl.sh ROOT   (e.g. build-windows/deps)
 set -euo pipefail
 
 root="$(mkdir -p "$1" && cd "$1" && pwd)"
 here="$(cd "$(dirname "$0")" && pwd)"
 prefix="$root/prefix"
-stamp="$prefix/.built-$(cksum <"$0" | cut -d' ' -f1)"
 jobs="${JOBS:-$(nproc 2>/dev/null || echo 2)}"
-
-[ -f "$stamp" ] && exit 0
-rm -rf "$prefix" "$root"/build-*
+recipe="$(cksum <"$here/mingw-w64.cmake" | cut -d' ' -f1)"
 
 #-------------------------------------------------------------------------------------------
 # Sources
@@ -40,6 +38,10 @@ fetch() {
 cmake_install() {
   local name="$1" src="$2"
   shift 2
+  recipe="$(echo "$recipe $(basename "$src") $*" | cksum | cut -d' ' -f1)"
+  local stamp="$prefix/.built-$name-$recipe"
+  [ -f "$stamp" ] && return 0
+  rm -rf "$root/build-$name" "$prefix/.built-$name-"*
   echo "build-sdl: building $name for Windows"
   cmake -S "$src" -B "$root/build-$name" -G "Unix Makefiles" \
     -DCMAKE_TOOLCHAIN_FILE="$here/mingw-w64.cmake" -DQUILLOW_WINDOWS_PREFIX="$prefix" \
@@ -47,10 +49,12 @@ cmake_install() {
     "$@" >"$root/build-$name.log" 2>&1 || { tail -n 30 "$root/build-$name.log" >&2; exit 1; }
   cmake --build "$root/build-$name" -j"$jobs" --target install/strip >>"$root/build-$name.log" 2>&1 ||
     { tail -n 30 "$root/build-$name.log" >&2; exit 1; }
+  touch "$stamp"
 }
 
 sdl2="$(fetch libsdl2)"
 mixer="$(fetch libsdl2-mixer)"
+image="$(fetch libsdl2-image)"
 
 # SDL2 as an ordinary SDL2.dll (every subsystem, so game makers find what they expect) plus
 # SDL2main, without its tests or a static copy.
@@ -65,4 +69,9 @@ cmake_install mixer "$mixer" -DBUILD_SHARED_LIBS=ON -DSDL2MIXER_SAMPLES=OFF \
   -DSDL2MIXER_MOD=OFF -DSDL2MIXER_MP3=OFF -DSDL2MIXER_MIDI=OFF -DSDL2MIXER_OPUS=OFF \
   -DSDL2MIXER_VORBIS=OFF -DSDL2MIXER_WAVE=ON
 
-touch "$stamp"
+# SDL2_image with PNG and JPEG through its bundled stb_image, QOI and its other built-in
+# formats; those that need a library of their own (AVIF, JPEG XL, TIFF, WebP) are off.
+cmake_install image "$image" -DBUILD_SHARED_LIBS=ON -DSDL2IMAGE_SAMPLES=OFF \
+  -DSDL2IMAGE_TESTS=OFF -DSDL2IMAGE_VENDORED=OFF -DSDL2IMAGE_DEPS_SHARED=OFF \
+  -DSDL2IMAGE_BACKEND_STB=ON -DSDL2IMAGE_BACKEND_WIC=OFF -DSDL2IMAGE_AVIF=OFF \
+  -DSDL2IMAGE_JXL=OFF -DSDL2IMAGE_TIF=OFF -DSDL2IMAGE_WEBP=OFF

@@ -18,9 +18,9 @@ add_compile_options($<$<COMPILE_LANGUAGE:C,CXX>:-Wa,-muse-unaligned-vector-move>
 # Test executables and test discovery run through Wine (windows/wine.sh).
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine.sh ${CMAKE_BINARY_DIR})
 
-# The two SDL DLLs go beside the game, so the build folder is the folder players get.
-file(COPY ${QUILLOW_WINDOWS_PREFIX}/bin/SDL2.dll ${QUILLOW_WINDOWS_PREFIX}/bin/SDL2_mixer.dll
-     DESTINATION ${CMAKE_BINARY_DIR})
+# The SDL DLLs go beside the game, so the build folder is the folder players get.
+file(GLOB QUILLOW_WINDOWS_DLLS ${QUILLOW_WINDOWS_PREFIX}/bin/*.dll)
+file(COPY ${QUILLOW_WINDOWS_DLLS} DESTINATION ${CMAKE_BINARY_DIR})
 
 # GoogleTest, when tests are built: Debian ships its sources in /usr/src/googletest.
 if(QUILLOW_TESTS AND NOT TARGET GTest::gtest)
@@ -30,13 +30,13 @@ if(QUILLOW_TESTS AND NOT TARGET GTest::gtest)
   add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 endif()
 
-# The zip players download (target windows_zip): one folder with the stripped game, the two
+# The zip players download (target windows_zip): one folder with the stripped game, the SDL
 # DLLs and the music, as quillow-<version>-windows.zip in the build folder.
 set(QUILLOW_ZIP_NAME quillow-${PROJECT_VERSION}-windows)
 add_custom_target(windows_zip
   COMMAND ${CMAKE_COMMAND} -E rm -rf zip ${QUILLOW_ZIP_NAME}.zip
   COMMAND ${CMAKE_COMMAND} -E make_directory zip/${QUILLOW_ZIP_NAME}
-  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:quillow> SDL2.dll SDL2_mixer.dll
+  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:quillow> ${QUILLOW_WINDOWS_DLLS}
           zip/${QUILLOW_ZIP_NAME}
   COMMAND ${CMAKE_COMMAND} -E copy_directory res zip/${QUILLOW_ZIP_NAME}/res
   COMMAND ${CMAKE_STRIP} --strip-all zip/${QUILLOW_ZIP_NAME}/$<TARGET_FILE_NAME:quillow>
