@@ -7,10 +7,15 @@ if(NOT QUILLOW_WINDOWS_PREFIX)
                       "(see windows/build-sdl.sh, or use `make windows`)")
 endif()
 
+enable_language(RC)  # quillow.rc: the program's icon and version
+
 # GCC's own run-time libraries (libgcc, libstdc++, winpthread) are linked in, so the game
-# needs no DLL but SDL's beside it.
-add_link_options(-static-libgcc -static-libstdc++ -Wl,-Bstatic,--whole-archive -lwinpthread
-                 -Wl,--no-whole-archive,-Bdynamic)
+# needs no DLL but SDL's beside it. winpthread comes last among the program's own libraries,
+# after libstdc++ which needs it, and without --whole-archive, which would also bring in its
+# version resource.
+add_link_options(-static-libgcc -static-libstdc++)
+string(APPEND CMAKE_CXX_STANDARD_LIBRARIES " -Wl,-Bstatic -lstdc++ -lwinpthread -Wl,-Bdynamic")
+
 # GCC cannot realign the Win64 stack for 32-byte AVX spills; unaligned moves keep a spilled
 # vector from faulting.
 add_compile_options($<$<COMPILE_LANGUAGE:C,CXX>:-Wa,-muse-unaligned-vector-move>)
