@@ -103,6 +103,18 @@ only_own_or_system_dlls() {
   return "$bad"
 }
 
+# icon_and_name EXE: the program carries the game's icon (Explorer shows it) and names itself
+# in its version resource (its Properties page).
+icon_and_name() {
+  local rc
+  rc="$(x86_64-w64-mingw32-windres -i "$1" -O rc 2>/dev/null)"
+  if ! grep -q RT_GROUP_ICON <<<"$rc" || ! grep -q '"FileDescription", "Quillow"' <<<"$rc" ||
+    [ "$(grep -c VERSIONINFO <<<"$rc")" != 1 ]; then
+    echo "e2e: $(basename "$1") lacks its icon, or one version resource naming Quillow" >&2
+    return 1
+  fi
+}
+
 #-------------------------------------------------------------------------------------------
 # Play
 #-------------------------------------------------------------------------------------------
@@ -128,6 +140,7 @@ unpack() {
   exe="$(find "$folder" -name quillow.exe | head -n1)"
   [ -n "$exe" ] || { echo "e2e: no quillow.exe in $zip" >&2; return 1; }
   only_own_or_system_dlls "$(dirname "$exe")" || return 1
+  icon_and_name "$exe" || return 1
   echo "$exe"
 }
 
