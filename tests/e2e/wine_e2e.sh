@@ -4,8 +4,9 @@
 # elsewhere, with no DLL on the search path but its own. Its window is titled "Quillow" and
 # shows the first stage picture in the two dither colours; each of the four "move" keys in
 # turn carries the square across the scene to the next stage picture; Alt+F4 ends the game
-# with status 0. Prints the time from start to the first frame. When it cannot start, the
-# player is told in a message box titled "Quillow", and the status is 1 once it is closed.
+# with status 0, with or without a sound device. Prints the time from start to the first
+# frame. When it cannot start, the player is told in a message box titled "Quillow", and the
+# status is 1 once it is closed.
 # Usage: wine_e2e.sh CASE WINE_SH BUILD_DIR ZIP IMAGES_DIR, CASE one of play, start-failure.
 #   WINE_SH: windows/wine.sh; BUILD_DIR: the Windows build (its Wine prefix); ZIP: the zip;
 #   IMAGES_DIR: the raw stage pictures the generator painted (stage_image_N.raw).
@@ -18,6 +19,10 @@ wine_sh="$(realpath "$2")"
 build="$(realpath "$3")"
 zip="$(realpath "$4")"
 images="$(realpath "$5")"
+
+# Windows' own sound drivers, as on a player's machine; without a sound device (as here) the
+# game goes on silent.
+export SDL_AUDIODRIVER="wasapi,directsound,winmm"
 
 DARK="0,0,0"
 LIGHT="254,254,254"
