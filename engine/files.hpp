@@ -1,7 +1,8 @@
 // Private to the engine: reading a file whole and telling when it changed, the operating
-// system's side of the resource registry. One implementation per platform provides these
-// two operations (files_posix.cpp on Linux and other POSIX systems); nothing else in the
-// engine touches files directly.
+// system's side of the resource registry, and entering the folder start-up works in. One
+// implementation per platform provides these operations (files_posix.cpp on Linux and other
+// POSIX systems, files_windows.cpp on Windows); nothing else in the engine touches files
+// directly. Paths are UTF-8, as SDL gives and takes them on every platform.
 //
 // Every failure is reported here, as one line on stderr, so that each platform gives the
 // same messages:
@@ -53,3 +54,7 @@ int32_t orvex_file_read(const char* path, const char* op, OrvexFileBlock* out);
 // The stamp of whatever `path` leads to now (symbolic links followed); the zero stamp when
 // it cannot be examined. Never opens the file.
 OrvexFileStamp orvex_file_stamp(const char* path);
+
+// Makes the folder `path` the working directory, so that relative paths are read from there.
+// 0, or -1 with errno set (nothing reported: the caller says what it was doing).
+int32_t orvex_enter_directory(const char* path);

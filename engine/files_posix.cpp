@@ -167,3 +167,5 @@ OrvexFileStamp orvex_file_stamp(const char* path) {
     if (stat(path, &st) != 0) return OrvexFileStamp{};
     return stamp_of(st);
 }
+
+int32_t orvex_enter_directory(const char* path) { return chdir(path) == 0 ? 0 : -1; }
