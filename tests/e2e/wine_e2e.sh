@@ -150,10 +150,12 @@ unpack() {
 }
 
 # start_unpacked EXE: starts it from another folder, with only the zip's own DLLs (nothing
-# on Wine's search path).
+# on Wine's search path), on SDL's Windows video driver unless a test names another (start_app
+# would otherwise name X11, which Windows' SDL does not have).
 start_unpacked() {
   cd "$E2E_TMP" || return 1
   export WINEPATH=""
+  export SDL_VIDEODRIVER="${SDL_VIDEODRIVER:-windows}"
   start_app "$wine_sh" "$build" "$1"
 }
 
