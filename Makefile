@@ -41,15 +41,16 @@ test-asan: deps-test
 		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j$(JOBS) -LE e2e
 
 # The game for Windows, cross-built with mingw-w64 into $(WIN_BUILD)/: quillow.exe, SDL2.dll,
-# SDL2_mixer.dll and res/. SDL comes from Debian's source packages, built once into
-# $(WIN_BUILD)/deps/; the picture and music generators are the native ones of $(BUILD)/.
+# SDL2_mixer.dll, SDL2_image.dll and res/. SDL and giflib come from Debian's source packages,
+# built once into $(WIN_BUILD)/deps/; the picture and music generators are the native ones of
+# $(BUILD)/.
 WIN_CMAKE = cmake -S . -B $(WIN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	-DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/windows/mingw-w64.cmake \
 	-DQUILLOW_WINDOWS_PREFIX=$(CURDIR)/$(WIN_BUILD)/deps/prefix \
 	-DQUILLOW_NATIVE_TOOLS=$(CURDIR)/$(BUILD)/tools
 
 windows: deps-windows host-tools
-	bash windows/build-sdl.sh $(WIN_BUILD)/deps
+	bash windows/build-deps.sh $(WIN_BUILD)/deps
 	$(WIN_CMAKE)
 	cmake --build $(WIN_BUILD) --target quillow -j$(JOBS)
 
@@ -60,7 +61,7 @@ windows-zip: windows
 # The unit and integration tests cross-built and run under Wine, and the game under Wine
 # on a private X server (windows/test.sh).
 test-windows: deps-windows host-tools
-	bash windows/build-sdl.sh $(WIN_BUILD)/deps
+	bash windows/build-deps.sh $(WIN_BUILD)/deps
 	$(WIN_CMAKE) -DQUILLOW_TESTS=ON
 	cmake --build $(WIN_BUILD) --target all windows_zip -j$(JOBS)
 	bash windows/test.sh $(WIN_BUILD) -j$(JOBS)

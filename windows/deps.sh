@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what the Windows build and its tests need on a Debian machine: the mingw-w64
 # cross compiler (posix threads, which GoogleTest needs), Wine to run the results, and
-# Debian's source packages of SDL2 and SDL2_mixer (apt needs a deb-src entry for those).
+# Debian's source packages of the SDL libraries and giflib (apt needs a deb-src entry for
+# those).
 # Installs nothing when everything is already there; uses sudo when not root.
 set -euo pipefail
 

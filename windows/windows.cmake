@@ -4,7 +4,7 @@
 # CMakeLists.txt before any target, when the target system is Windows.
 if(NOT QUILLOW_WINDOWS_PREFIX)
   message(FATAL_ERROR "The Windows build needs -DQUILLOW_WINDOWS_PREFIX=<cross-built SDL prefix> "
-                      "(see windows/build-sdl.sh, or use `make windows`)")
+                      "(see windows/build-deps.sh, or use `make windows`)")
 endif()
 
 enable_language(RC)  # quillow.rc: the program's icon and version
