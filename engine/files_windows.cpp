@@ -1,14 +1,17 @@
 // Files on Windows: whole-file reads for the resource registry, the stamps its change scan
-// compares, and the working directory. Paths arrive as UTF-8 and go to the wide-character
+// compares, the working directory, files the engine writes, and the Pictures folder. Paths arrive as UTF-8 and go to the wide-character
 // calls as UTF-16, so a game installed under a folder name with letters outside the ANSI
 // code page still finds its files (the narrow calls would read such a name as '?').
 // Anything that is not a regular disk file (a folder, a pipe, a console or other device) is
 // refused, checked on the opened handle, so a path swapped in between is refused too.
 // Messages match the POSIX ones: common system errors are told by their C library text.
 //
-// Index: Paths / Reporting / Stamps / Reading / Interface
+// Index: Paths / Reporting / Stamps / Reading / Interface (with writing and Pictures)
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
+// After windows.h, which they need.
+#include <knownfolders.h>
+#include <shlobj.h>
 
 #include <direct.h>
 
@@ -38,6 +41,15 @@ static wchar_t* wide_path(const char* path) {
     }
     MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path, -1, wide, n);
     return wide;
+}
+
+// The UTF-8 form of a UTF-16 text; empty when it cannot be converted.
+static std::string utf8_of(const wchar_t* text) {
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (n <= 1) return std::string();
+    std::string out(size_t(n - 1), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), n, nullptr, nullptr);
+    return out;
 }
 
 // The errno value of the system errors a game's files commonly meet; 0 for others.
@@ -262,4 +274,31 @@ int32_t orvex_enter_directory(const char* path) {
     const int rc = _wchdir(wide);
     free(wide);
     return rc == 0 ? 0 : -1;
+}
+
+FILE* orvex_file_open(const char* path, const char* mode) {
+    wchar_t wide_mode[8];
+    if (MultiByteToWideChar(CP_UTF8, 0, mode, -1, wide_mode, 8) <= 0) {
+        errno = EINVAL;
+        return nullptr;
+    }
+    wchar_t* wide = wide_path(path);
+    if (!wide) return nullptr;
+    FILE* file = _wfopen(wide, wide_mode);
+    free(wide);
+    return file;
+}
+
+// $XDG_PICTURES_DIR when set (as on other systems, so that a run can be pointed elsewhere),
+// else the folder Windows keeps as the user's Pictures.
+std::string orvex_pictures_folder(void) {
+    wchar_t set[MAX_PATH];
+    const DWORD n = GetEnvironmentVariableW(L"XDG_PICTURES_DIR", set, MAX_PATH);
+    if (n > 0 && n < MAX_PATH) return utf8_of(set);
+    wchar_t* known = nullptr;
+    std::string folder;
+    if (SHGetKnownFolderPath(FOLDERID_Pictures, 0, nullptr, &known) == S_OK)
+        folder = utf8_of(known);
+    CoTaskMemFree(known);
+    return folder;
 }
