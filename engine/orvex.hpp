@@ -72,6 +72,13 @@ struct ORVEX_Event {
 
 // Runs ORVEX_Cycle then frame(user) until the window is closed (returns 0) or frame returns
 // non-zero (returns 1); -1 at once when frame is null.
+// In a browser (built with Emscripten) the page must not block, so the loop differs:
+//  - the call does not return: the browser runs one turn per display frame, paced to the
+//    configured fps (a faster display does not speed the game up; a 60 Hz one runs at most
+//    60 turns a second), and nothing waits or sleeps, in ORVEX_DrawEnd neither;
+//  - user must outlive main's unwinding: a local of main stays valid, as main never returns;
+//  - when the loop ends, the program exits with status 0: the exit handlers run then, and
+//    the page hears it through Module.onExit; a closed tab ends it without exit handlers.
 int32_t ORVEX_MainLoop(int32_t (*frame)(void* user), void* user);
 int32_t ORVEX_Cycle(void);                      // change scan, key aging, event drain; 0
 int32_t ORVEX_PumpEvents(ORVEX_Event* event);   // 1 at a quit event, 0 when the queue is empty
