@@ -1,0 +1,113 @@
+#!/usr/bin/env bash
+# Builds SDL2 and SDL2_mixer for WebAssembly from Debian's own source packages, into
+#   OUT/include/SDL2/*.h   OUT/lib/libSDL2.a   OUT/lib/libSDL2_mixer.a
+# Emscripten's bundled SDL "ports" would download their sources, so they are not used. SDL's
+# sources are compiled directly against the configuration header SDL ships for Emscripten
+# (SDL's own configure step would run hundreds of checks through emcc for the same result);
+# SDL2_mixer gets its core and the two codecs the game streams: WAV and Ogg Vorbis through
+# the stb_vorbis decoder it bundles. A stamp beside each library records what it was built
+# from: run again with the same sources and flags, the script does nothing.
+#
+# usage: web/build-sdl.sh OUT [JOBS]
+set -euo pipefail
+
+out=${1:?usage: web/build-sdl.sh OUT [JOBS]}
+jobs=${2:-$(nproc 2>/dev/null || echo 2)}
+mkdir -p "$out"
+out=$(cd "$out" && pwd)
+
+cflags=(-O2 -DNDEBUG -w)
+# emcc's JavaScript tools need Debian's acorn, which a node from elsewhere does not see.
+export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
+
+#-------------------------------------------------------------------------------------------
+# Sources
+#-------------------------------------------------------------------------------------------
+fetch_sources() {
+    mkdir -p "$out/src"
+    if ! ls -d "$out"/src/libsdl2-2.*/ "$out"/src/libsdl2-mixer-*/ >/dev/null 2>&1; then
+        echo "build-sdl: fetching the SDL2 and SDL2_mixer source packages"
+        (cd "$out/src" && apt-get source -qq libsdl2 libsdl2-mixer 2>&1 | grep -v '^W: Download is performed unsandboxed' || true)
+    fi
+    sdl=$(ls -d "$out"/src/libsdl2-2.*/ 2>/dev/null | head -n 1)
+    mixer=$(ls -d "$out"/src/libsdl2-mixer-*/ 2>/dev/null | head -n 1)
+    if [ -z "$sdl" ] || [ -z "$mixer" ]; then
+        echo "build-sdl: 'apt-get source libsdl2 libsdl2-mixer' failed: apt needs a deb-src" \
+             "entry and dpkg-dev (tools/deps.sh web sets both up)" >&2
+        exit 1
+    fi
+}
+
+# SDL's source list for Emscripten: the portable core, the Emscripten back-ends, and the
+# dummy or generic ones where the browser has nothing (threads are off in this build).
+sdl_sources() {
+    local d
+    for d in . atomic audio cpuinfo dynapi events file joystick haptic hidapi libm locale misc \
+             power render 'render/*' sensor stdlib thread timer video video/yuv2rgb \
+             misc/emscripten audio/emscripten audio/dummy audio/disk filesystem/emscripten \
+             joystick/emscripten power/emscripten locale/emscripten timer/unix \
+             video/emscripten video/dummy haptic/dummy sensor/dummy loadso/dlopen \
+             thread/generic; do
+        # shellcheck disable=SC2086
+        ls "$sdl"/src/$d/*.c
+    done
+}
+
+mixer_sources() {
+    local f
+    for f in effect_position effect_stereoreverse effects_internal mixer music utils \
+             codecs/load_aiff codecs/load_voc codecs/mp3utils codecs/music_wav \
+             codecs/music_ogg_stb; do
+        echo "$mixer/src/$f.c"
+    done
+}
+
+#-------------------------------------------------------------------------------------------
+# Compiling
+#-------------------------------------------------------------------------------------------
+# Compiles the listed sources in `jobs` batches, one emcc call per batch in its own folder
+# (source names repeat across SDL's folders), then archives the objects. Skipped when the
+# library's stamp shows the same sources, flags and compiler.
+compile_library() {
+    local name=$1 list=$2
+    shift 2
+    local lib="$out/lib/lib$name.a" stamp
+    stamp=$( (cat "$list"; echo "${cflags[*]} $* $emcc_version") | sha1sum)
+    if [ -f "$lib" ] && [ "$(cat "$lib.stamp" 2>/dev/null)" = "$stamp" ]; then return; fi
+    echo "build-sdl: building $name for WebAssembly ($(wc -l <"$list") sources)"
+    local objdir="$out/obj/$name"
+    rm -rf "$objdir" "$lib" "$lib.stamp"
+    mkdir -p "$objdir" "$out/lib"
+    split -n "l/$jobs" -d "$list" "$objdir/batch."
+    local pids=() batch
+    for batch in "$objdir"/batch.*; do
+        mkdir -p "$batch.d"
+        (cd "$batch.d" && xargs emcc -c "${cflags[@]}" "$@" <"$batch") &
+        pids+=($!)
+    done
+    local pid failed=0
+    for pid in "${pids[@]}"; do wait "$pid" || failed=1; done
+    [ "$failed" -eq 0 ] || { echo "build-sdl: compiling $name failed" >&2; exit 1; }
+    emar rcs "$lib" "$objdir"/batch.*.d/*.o
+    rm -rf "$objdir"
+    echo "$stamp" >"$lib.stamp"
+}
+
+build() {
+    mkdir -p "$out/include/SDL2"
+    sdl_sources >"$out/sdl.list"
+    mixer_sources >"$out/mixer.list"
+    compile_library SDL2 "$out/sdl.list" -I"$sdl/include"
+    compile_library SDL2_mixer "$out/mixer.list" -I"$sdl/include" -I"$mixer/include" \
+        -I"$mixer/src" -I"$mixer/src/codecs" -DMUSIC_WAV -DMUSIC_OGG -DOGG_USE_STB
+    cp -p "$sdl"/include/*.h "$mixer/include/SDL_mixer.h" "$out/include/SDL2/"
+    rm -f "$out/sdl.list" "$out/mixer.list"
+}
+
+#-------------------------------------------------------------------------------------------
+# Main
+#-------------------------------------------------------------------------------------------
+fetch_sources
+emcc_version=$(emcc --version)
+emcc_version=${emcc_version%%$'\n'*}
+build
