@@ -15,7 +15,8 @@ const TYPES = {
   '.data': 'application/octet-stream',
 };
 
-// Resolves to { port, sent: Map(file -> bytes on the wire), close() }.
+// Resolves to { port, sent: Map(file -> bytes on the wire), gzipped: Map(file -> bytes
+// compressed), close() }.
 function serve(root, port = 0) {
   root = path.resolve(root);
   const sent = new Map();
@@ -55,6 +56,7 @@ function serve(root, port = 0) {
       resolve({
         port: server.address().port,
         sent,
+        gzipped: new Map([...gzipped].map(([file, body]) => [path.basename(file), body.length])),
         close: () => new Promise((done) => server.close(done)),
       });
     });
