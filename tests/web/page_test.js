@@ -3,8 +3,9 @@
 // the first key press where autoplay is blocked), move the square while Space or a touch is
 // held, advance the stage at each wall, end the game after the last one, and log no error.
 //
-// usage: node page_test.js SITE [--no-webgl]
+// usage: node page_test.js SITE [--no-webgl] [--no-simd]
 //   --no-webgl  run chromium without WebGL: the page must fall back to SDL's software renderer
+//   --no-simd   the page is told that WebAssembly SIMD is missing: it must load the scalar build
 //
 // Every wait is counted in the game's frames, with a wall-clock limit, so a slow machine
 // makes the test slower but not wrong, and a hung page fails instead of blocking.
@@ -15,6 +16,7 @@ const { serve } = require('./serve');
 
 const site = process.argv[2];
 const noWebgl = process.argv.includes('--no-webgl');
+const noSimd = process.argv.includes('--no-simd');
 const WALL_LIMIT_MS = 120000;  // the longest any one step may take
 const FRAMES_PER_CROSSING = 288;  // 576 pixels between the walls at 2 pixels a frame
 const DARK = '000000', LIGHT = 'fefefe';
@@ -86,6 +88,10 @@ async function firstFrame(page, port) {
   check(s.renderer === (noWebgl ? 'software' : 'opengles2'),
     noWebgl ? 'without WebGL the game draws with the software renderer' : 'with WebGL the game draws with WebGL',
     s.renderer);
+  const module = await page.evaluate('quillow.module');
+  check(module === (noSimd ? 'scalar' : 'simd128'),
+    noSimd ? 'without WebAssembly SIMD the page loads the scalar build' : 'the page loads the SIMD128 build',
+    module);
   check(await page.evaluate("document.activeElement === document.getElementById('canvas')"),
     'the canvas has the keyboard focus without a click');
 }
@@ -181,6 +187,8 @@ async function main() {
     await page.send('Emulation.setDeviceMetricsOverride',
       { width: 800, height: 600, deviceScaleFactor: 1, mobile: false });
     await page.send('Emulation.setTouchEmulationEnabled', { enabled: true, maxTouchPoints: 1 });
+    // A browser without SIMD refuses every module that holds a SIMD instruction.
+    if (noSimd) await page.send('Page.addScriptToEvaluateOnNewDocument', { source: 'WebAssembly.validate = () => false;' });
     await firstFrame(page, server.port);
     await twoColourPicture(page);
     const pressedAt = await musicStartsOnFirstPress(page);
