@@ -26,6 +26,7 @@ const HEADLESS_FLAGS = [
   '--disable-component-update',
   '--disable-sync',
   '--mute-audio',
+  '--disable-dev-shm-usage',  // containers often have a small /dev/shm
   '--window-size=800,600',
 ];
 

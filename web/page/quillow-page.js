@@ -119,6 +119,17 @@
     };
     for (const type of ['keydown', 'mousedown', 'touchstart', 'touchend'])
       document.addEventListener(type, resume, true);
+    // A hidden page gets no display frames, so the game stands still: the music does too.
+    let paused = false;
+    document.addEventListener('visibilitychange', () => {
+      if (document.hidden && context.state === 'running') {
+        paused = true;
+        context.suspend();
+      } else if (!document.hidden && paused) {
+        paused = false;
+        context.resume();
+      }
+    });
     return context;
   }
 
@@ -227,6 +238,7 @@
   }
 
   async function start() {
+    if (typeof WebAssembly !== 'object') throw new Error('this browser cannot run WebAssembly');
     const module = files[quillow.module];
     progress.expected = module.bytes + files.data.bytes;
     const wasm = download(module.wasm);
