@@ -27,10 +27,11 @@ fetch_sources() {
     mkdir -p "$out/src"
     if ! ls -d "$out"/src/libsdl2-2.*/ "$out"/src/libsdl2-mixer-*/ >/dev/null 2>&1; then
         echo "build-sdl: fetching the SDL2 and SDL2_mixer source packages"
-        (cd "$out/src" && apt-get source -qq libsdl2 libsdl2-mixer 2>&1 | grep -v '^W: Download is performed unsandboxed' || true)
+        (cd "$out/src" && apt-get source -qq libsdl2 libsdl2-mixer >"$out/src/apt-get.log" 2>&1) ||
+            cat "$out/src/apt-get.log" >&2
     fi
-    sdl=$(ls -d "$out"/src/libsdl2-2.*/ 2>/dev/null | head -n 1)
-    mixer=$(ls -d "$out"/src/libsdl2-mixer-*/ 2>/dev/null | head -n 1)
+    sdl=$(ls -d "$out"/src/libsdl2-2.*/ 2>/dev/null | sort -V | tail -n 1)
+    mixer=$(ls -d "$out"/src/libsdl2-mixer-*/ 2>/dev/null | sort -V | tail -n 1)
     if [ -z "$sdl" ] || [ -z "$mixer" ]; then
         echo "build-sdl: 'apt-get source libsdl2 libsdl2-mixer' failed: apt needs a deb-src" \
              "entry and dpkg-dev (tools/deps.sh web sets both up)" >&2
