@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Builds SDL2 and SDL2_mixer for WebAssembly from Debian's own source packages, into
-#   OUT/include/SDL2/*.h   OUT/lib/libSDL2.a   OUT/lib/libSDL2_mixer.a
+# Builds SDL2, SDL2_mixer and SDL2_image for WebAssembly from Debian's own source packages,
+# into OUT/include/SDL2/*.h and OUT/lib/libSDL2.a, libSDL2_mixer.a, libSDL2_image.a.
 # Emscripten's bundled SDL "ports" would download their sources, so they are not used. SDL's
 # sources are compiled directly against the configuration header SDL ships for Emscripten
 # (SDL's own configure step would run hundreds of checks through emcc for the same result);
 # SDL2_mixer gets its core and the two codecs the game streams: WAV and Ogg Vorbis through
-# the stb_vorbis decoder it bundles. A stamp beside each library records what it was built
+# the stb_vorbis decoder it bundles; SDL2_image the formats the engine decodes (BMP, PNG,
+# JPEG through the stb_image it bundles, and QOI). A stamp beside each library records what it was built
 # from: run again with the same sources and flags, the script does nothing.
 #
 # usage: web/build-sdl.sh OUT [JOBS]
@@ -25,18 +26,26 @@ export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
 #-------------------------------------------------------------------------------------------
 fetch_sources() {
     mkdir -p "$out/src"
-    if ! ls -d "$out"/src/libsdl2-2.*/ "$out"/src/libsdl2-mixer-*/ >/dev/null 2>&1; then
-        echo "build-sdl: fetching the SDL2 and SDL2_mixer source packages"
-        (cd "$out/src" && apt-get source -qq libsdl2 libsdl2-mixer >"$out/src/apt-get.log" 2>&1) ||
+    local package
+    for package in libsdl2 libsdl2-mixer libsdl2-image; do
+        ls -d "$out/src/$package"-[0-9]*/ >/dev/null 2>&1 && continue
+        echo "build-sdl: fetching the source package $package"
+        (cd "$out/src" && apt-get source -qq "$package" >"$out/src/apt-get.log" 2>&1) ||
             cat "$out/src/apt-get.log" >&2
-    fi
-    sdl=$(ls -d "$out"/src/libsdl2-2.*/ 2>/dev/null | sort -V | tail -n 1)
-    mixer=$(ls -d "$out"/src/libsdl2-mixer-*/ 2>/dev/null | sort -V | tail -n 1)
-    if [ -z "$sdl" ] || [ -z "$mixer" ]; then
-        echo "build-sdl: 'apt-get source libsdl2 libsdl2-mixer' failed: apt needs a deb-src" \
-             "entry and dpkg-dev (tools/deps.sh web sets both up)" >&2
+    done
+    sdl=$(newest libsdl2)
+    mixer=$(newest libsdl2-mixer)
+    image=$(newest libsdl2-image)
+    if [ -z "$sdl" ] || [ -z "$mixer" ] || [ -z "$image" ]; then
+        echo "build-sdl: 'apt-get source libsdl2 libsdl2-mixer libsdl2-image' failed: apt needs" \
+             "a deb-src entry and dpkg-dev (tools/deps.sh web sets both up)" >&2
         exit 1
     fi
+}
+
+# The newest unpacked version of a source package, or nothing.
+newest() {
+    ls -d "$out/src/$1"-[0-9]*/ 2>/dev/null | sort -V | tail -n 1
 }
 
 # SDL's source list for Emscripten: the portable core, the Emscripten back-ends, and the
@@ -52,6 +61,10 @@ sdl_sources() {
         # shellcheck disable=SC2086
         ls "$sdl"/src/$d/*.c
     done
+}
+
+image_sources() {
+    ls "$image"/IMG*.c | grep -v '/IMG_WIC\.c$'
 }
 
 mixer_sources() {
@@ -98,11 +111,14 @@ build() {
     mkdir -p "$out/include/SDL2"
     sdl_sources >"$out/sdl.list"
     mixer_sources >"$out/mixer.list"
+    image_sources >"$out/image.list"
     compile_library SDL2 "$out/sdl.list" -I"$sdl/include"
     compile_library SDL2_mixer "$out/mixer.list" -I"$sdl/include" -I"$mixer/include" \
         -I"$mixer/src" -I"$mixer/src/codecs" -DMUSIC_WAV -DMUSIC_OGG -DOGG_USE_STB
-    cp -p "$sdl"/include/*.h "$mixer/include/SDL_mixer.h" "$out/include/SDL2/"
-    rm -f "$out/sdl.list" "$out/mixer.list"
+    compile_library SDL2_image "$out/image.list" -I"$sdl/include" -I"$image" \
+        -DUSE_STBIMAGE -DLOAD_BMP -DLOAD_PNG -DLOAD_JPG -DLOAD_QOI
+    cp -p "$sdl"/include/*.h "$mixer/include/SDL_mixer.h" "$image/SDL_image.h" "$out/include/SDL2/"
+    rm -f "$out/sdl.list" "$out/mixer.list" "$out/image.list"
 }
 
 #-------------------------------------------------------------------------------------------

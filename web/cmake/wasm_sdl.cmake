@@ -1,5 +1,5 @@
-# The WebAssembly SDL2 and SDL2_mixer that web/build-sdl.sh builds, under the target names
-# the native build gets from pkg-config, so every library links them the same way.
+# The WebAssembly SDL2, SDL2_mixer and SDL2_image that web/build-sdl.sh builds, under the
+# target names the native build gets from pkg-config, so every library links them alike.
 #
 # Neither pkg-config (it finds the machine's own sdl2.pc, whose include folders clash with
 # Emscripten's C library) nor find_package (it finds Emscripten's stub that leads to its
@@ -8,7 +8,7 @@
 # because emcc adds the headers of an old SDL 1.2 to every compile by itself.
 set(QUILLOW_WASM_SDL "" CACHE PATH "Folder of the WebAssembly SDL (web/build-sdl.sh OUT)")
 
-foreach(lib SDL2 SDL2_mixer)
+foreach(lib SDL2 SDL2_mixer SDL2_image)
   if(NOT EXISTS "${QUILLOW_WASM_SDL}/lib/lib${lib}.a")
     message(FATAL_ERROR "No WebAssembly ${lib} in QUILLOW_WASM_SDL='${QUILLOW_WASM_SDL}': "
                         "build it with web/build-sdl.sh (make web does)")
@@ -27,3 +27,7 @@ target_link_options(PkgConfig::SDL2 INTERFACE
 add_library(PkgConfig::SDL2_MIXER INTERFACE IMPORTED)
 target_link_libraries(PkgConfig::SDL2_MIXER INTERFACE
   ${QUILLOW_WASM_SDL}/lib/libSDL2_mixer.a PkgConfig::SDL2)
+
+add_library(PkgConfig::SDL2_IMAGE INTERFACE IMPORTED)
+target_link_libraries(PkgConfig::SDL2_IMAGE INTERFACE
+  ${QUILLOW_WASM_SDL}/lib/libSDL2_image.a PkgConfig::SDL2)
