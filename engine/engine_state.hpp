@@ -119,8 +119,9 @@ uint32_t pacing_wait(int32_t fps, int32_t frame_time, uint32_t* next_deadline, u
 
 // The browser's pacing, which runs a turn on some display frames and skips others instead of
 // waiting: whether a display frame at `now` (milliseconds) runs a turn. A due turn moves
-// *next_deadline one frame time on (from `now` when the turn is late). True on every display
-// frame with fps <= 0 or a frame time of 0; never more turns than the frame time allows.
+// *next_deadline one frame time on, or to one frame time after `now` when the turn is more
+// than a frame late. True on every display frame with fps <= 0 or a frame time of 0; over
+// time never more turns than the frame time allows.
 bool pacing_due(int32_t fps, int32_t frame_time, double* next_deadline, double now);
 
 struct LetterboxRect {
