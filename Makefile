@@ -77,7 +77,7 @@ web: deps-web
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
 	cmake --build $(BUILD) --target artgen musicgen -j$(JOBS)
 	bash web/build-sdl.sh $(WEB_BUILD)/sdl $(JOBS)
-	emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release \
+	emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release $(WEB_CMAKE_FLAGS) \
 		-DQUILLOW_NATIVE_TOOLS=$(CURDIR)/$(BUILD)/tools -DQUILLOW_WASM_SDL=$(CURDIR)/$(WEB_BUILD)/sdl
 	cmake --build $(WEB_BUILD) -j$(JOBS)
 
@@ -94,7 +94,8 @@ web-serve: web
 	node tests/web/serve.js $(WEB_BUILD)/site 8000
 
 # The browser build's tests: the canvas under node, the page in headless chromium.
-test-web: web
+test-web: deps-test
+	$(MAKE) --no-print-directory web WEB_CMAKE_FLAGS=-DQUILLOW_TESTS=ON
 	cmake --build $(WEB_BUILD) --target web_tests -j$(JOBS)
 	cd $(WEB_BUILD) && ctest --output-on-failure -j$(JOBS)
 

@@ -9,15 +9,15 @@ mode="${1:-}"
 packages=(build-essential cmake pkg-config libsdl2-dev libsdl2-mixer-dev libsdl2-image-dev)
 packages+=(libxxhash-dev libgif-dev)  # frame digests and recording checksums; GIF capture
 packaging=(dpkg-dev file)  # dpkg-shlibdeps and file: CPack's dependency search
-# The browser build: emcc, SDL's sources (apt-get source needs dpkg-dev), the Ogg encoder,
-# and for its tests node, GoogleTest's sources and a headless chromium.
-web=(emscripten dpkg-dev vorbis-tools nodejs python3 libgtest-dev chromium)
+# The browser build: emcc, SDL's sources (apt-get source needs dpkg-dev), the Ogg encoder;
+# its tests also need node and a headless chromium.
+web=(emscripten dpkg-dev vorbis-tools python3)
 if [ "$mode" = "test" ] || [ "$mode" = "bench" ]; then
   packages+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xdotool x11-utils imagemagick clang-format)
   packages+=(openbox)  # a window manager for the fullscreen end-to-end test
   # The fuzz targets: clang with libFuzzer's runtime, and llvm-symbolizer for readable reports.
   packages+=(clang-14 libclang-rt-14-dev llvm-14)
-  packages+=("${packaging[@]}" lintian desktop-file-utils appstream "${web[@]}")
+  packages+=("${packaging[@]}" lintian desktop-file-utils appstream "${web[@]}" nodejs chromium)
 elif [ "$mode" = "package" ]; then
   packages+=("${packaging[@]}")
 elif [ "$mode" = "web" ]; then

@@ -40,7 +40,12 @@ class Browser {
       stdio: ['ignore', 'ignore', 'pipe', 'pipe', 'pipe'],
     });
     const browser = new Browser(child, profile);
-    await browser.send('Target.getTargets');  // the pipe answers: the browser is up
+    try {
+      await browser.send('Target.getTargets');  // the pipe answers: the browser is up
+    } catch (e) {
+      await browser.close();
+      throw e;
+    }
     return browser;
   }
 
@@ -64,12 +69,15 @@ class Browser {
     child.stderr.on('data', (chunk) => {
       this.stderr = (this.stderr + chunk.toString()).slice(-4000);
     });
-    child.on('exit', (code, signal) => {
-      this.exited = true;
-      for (const { reject } of this.pending.values())
-        reject(new Error(`chromium exited (${signal || code}): ${this.stderr.trim()}`));
-      this.pending.clear();
-    });
+    child.on('exit', (code, signal) => this.gone(`chromium exited (${signal || code}): ${this.stderr.trim()}`));
+    child.on('error', (e) => this.gone(`chromium could not start (${e.message}): install it, or name it in CHROMIUM`));
+    child.stdio[3].on('error', () => {});  // a browser gone: reported through 'exit' or 'error'
+  }
+
+  gone(why) {
+    this.exited = true;
+    for (const { reject } of this.pending.values()) reject(new Error(why));
+    this.pending.clear();
   }
 
   dispatch(message) {
@@ -116,7 +124,7 @@ class Browser {
   }
 
   async close() {
-    if (!this.exited) {
+    if (!this.exited && this.child.exitCode === null) {
       const gone = new Promise((resolve) => this.child.once('exit', resolve));
       this.send('Browser.close', {}, undefined, 5000).catch(() => {});
       const timer = setTimeout(() => this.child.kill('SIGKILL'), 5000);
