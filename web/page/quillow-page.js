@@ -51,32 +51,37 @@
   // Downloads with a loading bar
   //-----------------------------------------------------------------------------------------
   // Bytes are counted as they arrive, unpacked (a server may send them compressed), against
-  // the sizes the build wrote into the page.
-  const progress = { received: 0, expected: 1 };
+  // the sizes the build wrote into the page. The count reads a copy of the stream, so the
+  // bytes themselves go on to their reader untouched; the bar is drawn once a display frame.
+  const progress = { received: 0, expected: 1, drawing: false };
 
   function showProgress() {
-    const share = Math.min(1, progress.received / progress.expected);
-    el('bar').firstElementChild.style.width = (100 * share).toFixed(1) + '%';
+    if (progress.drawing) return;
+    progress.drawing = true;
+    requestAnimationFrame(() => {
+      progress.drawing = false;
+      const share = Math.min(1, progress.received / progress.expected);
+      el('bar').firstElementChild.style.width = (100 * share).toFixed(1) + '%';
+    });
+  }
+
+  async function count(stream) {
+    const reader = stream.getReader();
+    for (;;) {
+      const { done, value } = await reader.read();
+      if (done) return;
+      progress.received += value.length;
+      showProgress();
+    }
   }
 
   async function download(url) {
     const response = await fetch(url);
     if (!response.ok) throw new Error(url + ': HTTP ' + response.status);
-    if (!response.body) return response;
-    const reader = response.body.getReader();
-    const counted = new ReadableStream({
-      async pull(controller) {
-        const { done, value } = await reader.read();
-        if (done) {
-          controller.close();
-          return;
-        }
-        progress.received += value.length;
-        showProgress();
-        controller.enqueue(value);
-      },
-    });
-    return new Response(counted, { headers: { 'Content-Type': 'application/octet-stream' } });
+    if (!response.body || !response.body.tee) return response;
+    const [body, copy] = response.body.tee();
+    count(copy).catch(() => {});  // a broken download fails through its other copy
+    return new Response(body, { headers: { 'Content-Type': 'application/octet-stream' } });
   }
 
   // Compiles while downloading where the browser can.
