@@ -70,8 +70,8 @@ playthrough: deps-test
 		./$(BUILD)/tests/game/record_playthrough tests/data/playthrough.rec
 
 # The browser build (web/): the page and all it loads in $(WEB_BUILD)/site/. The generators
-# run natively from $(BUILD)/; SDL2 and SDL2_mixer for WebAssembly are compiled once from
-# Debian's source packages into $(WEB_BUILD)/sdl/ and kept there.
+# run natively from $(BUILD)/; SDL2, SDL2_mixer and SDL2_image for WebAssembly are compiled
+# once from Debian's source packages into $(WEB_BUILD)/sdl/ and kept there.
 web: export NODE_PATH = /usr/share/nodejs
 web: deps-web
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
