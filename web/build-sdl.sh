@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds SDL2, SDL2_mixer and SDL2_image for WebAssembly from Debian's own source packages,
-# into OUT/include/SDL2/*.h and OUT/lib/libSDL2.a, libSDL2_mixer.a, libSDL2_image.a.
+# into OUT/include/SDL2/*.h and OUT/lib/libSDL2.a, libSDL2_mixer.a, libSDL2_image.a; and
+# giflib, the engine's GIF writer, into OUT/include/gif_lib.h and OUT/lib/libgif.a.
 # Emscripten's bundled SDL "ports" would download their sources, so they are not used. SDL's
 # sources are compiled directly against the configuration header SDL ships for Emscripten
 # (SDL's own configure step would run hundreds of checks through emcc for the same result);
@@ -27,7 +28,7 @@ export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
 fetch_sources() {
     mkdir -p "$out/src"
     local package
-    for package in libsdl2 libsdl2-mixer libsdl2-image; do
+    for package in libsdl2 libsdl2-mixer libsdl2-image giflib; do
         ls -d "$out/src/$package"-[0-9]*/ >/dev/null 2>&1 && continue
         echo "build-sdl: fetching the source package $package"
         (cd "$out/src" && apt-get source -qq "$package" >"$out/src/apt-get.log" 2>&1) ||
@@ -36,9 +37,10 @@ fetch_sources() {
     sdl=$(newest libsdl2)
     mixer=$(newest libsdl2-mixer)
     image=$(newest libsdl2-image)
-    if [ -z "$sdl" ] || [ -z "$mixer" ] || [ -z "$image" ]; then
-        echo "build-sdl: 'apt-get source libsdl2 libsdl2-mixer libsdl2-image' failed: apt needs" \
-             "a deb-src entry and dpkg-dev (tools/deps.sh web sets both up)" >&2
+    gif=$(newest giflib)
+    if [ -z "$sdl" ] || [ -z "$mixer" ] || [ -z "$image" ] || [ -z "$gif" ]; then
+        echo "build-sdl: 'apt-get source libsdl2 libsdl2-mixer libsdl2-image giflib' failed:" \
+             "apt needs a deb-src entry and dpkg-dev (tools/deps.sh web sets both up)" >&2
         exit 1
     fi
 }
@@ -73,6 +75,14 @@ mixer_sources() {
              codecs/load_aiff codecs/load_voc codecs/mp3utils codecs/music_wav \
              codecs/music_ogg_stb; do
         echo "$mixer/src/$f.c"
+    done
+}
+
+# giflib's library part (its Makefile's SOURCES), without the command-line tools.
+gif_sources() {
+    local f
+    for f in dgif_lib egif_lib gifalloc gif_err gif_font gif_hash openbsd-reallocarray quantize; do
+        echo "$gif/$f.c"
     done
 }
 
@@ -112,13 +122,16 @@ build() {
     sdl_sources >"$out/sdl.list"
     mixer_sources >"$out/mixer.list"
     image_sources >"$out/image.list"
+    gif_sources >"$out/gif.list"
     compile_library SDL2 "$out/sdl.list" -I"$sdl/include"
     compile_library SDL2_mixer "$out/mixer.list" -I"$sdl/include" -I"$mixer/include" \
         -I"$mixer/src" -I"$mixer/src/codecs" -DMUSIC_WAV -DMUSIC_OGG -DOGG_USE_STB
     compile_library SDL2_image "$out/image.list" -I"$sdl/include" -I"$image" \
         -DUSE_STBIMAGE -DLOAD_BMP -DLOAD_PNG -DLOAD_JPG -DLOAD_QOI
+    compile_library gif "$out/gif.list" -I"$gif"
     cp -p "$sdl"/include/*.h "$mixer/include/SDL_mixer.h" "$image/SDL_image.h" "$out/include/SDL2/"
-    rm -f "$out/sdl.list" "$out/mixer.list" "$out/image.list"
+    cp -p "$gif/gif_lib.h" "$out/include/"
+    rm -f "$out/sdl.list" "$out/mixer.list" "$out/image.list" "$out/gif.list"
 }
 
 #-------------------------------------------------------------------------------------------

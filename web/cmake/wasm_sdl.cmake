@@ -1,5 +1,6 @@
-# The WebAssembly SDL2, SDL2_mixer and SDL2_image that web/build-sdl.sh builds, under the
-# target names the native build gets from pkg-config, so every library links them alike.
+# The WebAssembly SDL2, SDL2_mixer, SDL2_image and giflib that web/build-sdl.sh builds, under
+# the target names the native build gets from pkg-config and FindGIF, so every library links
+# them alike.
 #
 # Neither pkg-config (it finds the machine's own sdl2.pc, whose include folders clash with
 # Emscripten's C library) nor find_package (it finds Emscripten's stub that leads to its
@@ -8,7 +9,7 @@
 # because emcc adds the headers of an old SDL 1.2 to every compile by itself.
 set(QUILLOW_WASM_SDL "" CACHE PATH "Folder of the WebAssembly SDL (web/build-sdl.sh OUT)")
 
-foreach(lib SDL2 SDL2_mixer SDL2_image)
+foreach(lib SDL2 SDL2_mixer SDL2_image gif)
   if(NOT EXISTS "${QUILLOW_WASM_SDL}/lib/lib${lib}.a")
     message(FATAL_ERROR "No WebAssembly ${lib} in QUILLOW_WASM_SDL='${QUILLOW_WASM_SDL}': "
                         "build it with web/build-sdl.sh (make web does)")
@@ -31,3 +32,18 @@ target_link_libraries(PkgConfig::SDL2_MIXER INTERFACE
 add_library(PkgConfig::SDL2_IMAGE INTERFACE IMPORTED)
 target_link_libraries(PkgConfig::SDL2_IMAGE INTERFACE
   ${QUILLOW_WASM_SDL}/lib/libSDL2_image.a PkgConfig::SDL2)
+
+# giflib for the engine's GIF capture, built by the same script from Debian's source package.
+add_library(GIF::GIF INTERFACE IMPORTED)
+target_include_directories(GIF::GIF INTERFACE ${QUILLOW_WASM_SDL}/include)
+target_link_libraries(GIF::GIF INTERFACE ${QUILLOW_WASM_SDL}/lib/libgif.a)
+
+# xxHash is used header-only (XXH_INLINE_ALL), so the machine's own xxhash.h serves the browser
+# build too. It is copied into a folder of its own: adding the machine's include folder to an
+# emcc compile would put its C library headers before Emscripten's.
+find_file(XXHASH_HEADER xxhash.h PATHS /usr/include NO_CMAKE_FIND_ROOT_PATH NO_DEFAULT_PATH)
+if(NOT XXHASH_HEADER)
+  message(FATAL_ERROR "No xxhash.h in /usr/include: install libxxhash-dev (tools/deps.sh does)")
+endif()
+set(XXHASH_INCLUDE_DIR ${CMAKE_BINARY_DIR}/xxhash)
+configure_file(${XXHASH_HEADER} ${XXHASH_INCLUDE_DIR}/xxhash.h COPYONLY)
