@@ -57,7 +57,7 @@ check_by_hand() {
     done
   fi
   if [ "$mode" = "test" ] || [ "$mode" = "bench" ] || [ "$mode" = "web" ]; then
-    missing+=("the browser build: Debian's source packages of SDL2 (apt-get source)")
+    missing+=("the browser build: Debian's source packages of SDL2 and giflib (apt-get source)")
   fi
   [ ${#missing[@]} -eq 0 ] && return 0
   echo "deps: this machine has no apt-get, so nothing can be installed for you. Missing:" >&2
