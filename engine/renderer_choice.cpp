@@ -55,6 +55,7 @@ bool renderer_name_is_cpu(const char* gl_renderer) {
 //------------------------------------------------------------------------------------------
 // Cheap check
 //------------------------------------------------------------------------------------------
+#if defined(SDL_VIDEO_DRIVER_X11)
 // GALLIUM_DRIVER picks Mesa's driver for the software window path; only unset or a CPU
 // rasteriser keeps that path on the CPU.
 static bool gallium_driver_is_cpu(void) {
@@ -62,7 +63,6 @@ static bool gallium_driver_is_cpu(void) {
     return !d || !*d || renderer_name_is_cpu(d);
 }
 
-#if defined(SDL_VIDEO_DRIVER_X11)
 using ListExtensionsFn = char** (*)(Display*, int*);
 using FreeExtensionListFn = int (*)(char**);
 
