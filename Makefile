@@ -5,6 +5,7 @@ BENCH_BUILD ?= build-bench
 FUZZ_BUILD  ?= build-fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_SMOKE_SECONDS ?= 5
+WEB_BUILD   ?= build-web
 # make test replays the committed seeds only: new random inputs make a run's verdict depend
 # on luck; fuzzing for new finds is `make fuzz-smoke` or `make fuzz`.
 TEST_FUZZ_SECONDS ?= 0
@@ -13,8 +14,8 @@ JOBS        ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
 .PHONY: run build test test-asan bench fuzz fuzz-smoke fuzz-build art-preview screenshots format \
-	format-check deps deps-test clean package deps-package playthrough windows windows-zip \
-	test-windows host-tools deps-windows
+	format-check deps deps-test clean package deps-package playthrough web web-zip web-serve \
+	web-bench test-web deps-web windows windows-zip test-windows host-tools deps-windows
 
 run: build
 	./$(BUILD)/quillow
@@ -32,6 +33,7 @@ test: deps-test format-check
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
 	$(MAKE) --no-print-directory test-asan
 	$(MAKE) --no-print-directory fuzz-smoke FUZZ_SMOKE_SECONDS=$(TEST_FUZZ_SECONDS)
+	$(MAKE) --no-print-directory test-web
 	$(MAKE) --no-print-directory test-windows
 
 test-asan: deps-test
@@ -99,6 +101,44 @@ playthrough: deps-test
 	SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy \
 		./$(BUILD)/tests/game/record_playthrough tests/data/playthrough.rec
 
+# The browser build (web/): the page and all it loads in $(WEB_BUILD)/site/. The generators
+# run natively from $(BUILD)/; SDL2, SDL2_mixer and SDL2_image for WebAssembly are compiled
+# once from Debian's source packages into $(WEB_BUILD)/sdl/ and kept there.
+web: export NODE_PATH = /usr/share/nodejs
+web: deps-web
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+	cmake --build $(BUILD) --target artgen musicgen -j$(JOBS)
+	bash web/build-sdl.sh $(WEB_BUILD)/sdl $(JOBS)
+	emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release $(WEB_CMAKE_FLAGS) \
+		-DQUILLOW_NATIVE_TOOLS=$(CURDIR)/$(BUILD)/tools -DQUILLOW_WASM_SDL=$(CURDIR)/$(WEB_BUILD)/sdl
+	cmake --build $(WEB_BUILD) -j$(JOBS)
+
+# The site as one zip, as game sites take it: $(WEB_BUILD)/quillow-web.zip.
+WEB_FILES = index.html quillow-page.js quillow.js quillow.wasm quillow-scalar.js \
+	quillow-scalar.wasm quillow.data quillow.data.js
+web-zip: web
+	rm -f $(WEB_BUILD)/quillow-web.zip
+	cd $(WEB_BUILD)/site && cmake -E tar cf ../quillow-web.zip --format=zip $(WEB_FILES)
+	@echo "web-zip: $(WEB_BUILD)/quillow-web.zip"
+
+# Plays the page at http://127.0.0.1:8000/ (Ctrl+C stops the server).
+web-serve: web
+	node tests/web/serve.js $(WEB_BUILD)/site 8000
+
+# The browser build's tests: the canvas under node, the page in headless chromium.
+test-web: deps-test
+	$(MAKE) --no-print-directory web WEB_CMAKE_FLAGS=-DQUILLOW_TESTS=ON
+	cmake --build $(WEB_BUILD) --target web_tests -j$(JOBS)
+	cd $(WEB_BUILD) && ctest --output-on-failure -j$(JOBS)
+
+# The browser build's figures: the dither in WebAssembly (scalar and SIMD128, under node),
+# then the page in headless chromium on both renderers (bench/web/).
+web-bench: web
+	cmake --build $(WEB_BUILD) --target web_bench -j$(JOBS)
+	node $(WEB_BUILD)/bench/web/bench_dither_wasm_simd128.js
+	node $(WEB_BUILD)/bench/web/bench_dither_wasm_scalar.js
+	node bench/web/page_bench.js $(WEB_BUILD)/site
+
 # Debian packages from the built tree into $(BUILD)/: quillow_*.deb for players,
 # liborvex-dev_*.deb for game makers (packaging/debian.cmake).
 package: deps-package build
@@ -150,8 +190,11 @@ deps-test:
 deps-package:
 	@bash tools/deps.sh package
 
+deps-web:
+	@bash tools/deps.sh web
+
 deps-windows:
 	@bash tools/deps.sh windows
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD) $(WIN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD) $(WEB_BUILD) $(WIN_BUILD)

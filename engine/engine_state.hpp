@@ -24,6 +24,7 @@ struct EngineState {
         int32_t frame_time;      // milliseconds per frame
         uint32_t next_deadline;  // 32-bit millisecond tick
         uint32_t frame_count;
+        double next_turn;  // browser loop: when the next turn is due, milliseconds
     } time;
     struct {
         float scale = 1.0f;    // window pixels per logical pixel at the last present
@@ -115,6 +116,13 @@ int32_t pacing_frame_time(int32_t fps);
 // ahead, which only a wrap of the 32-bit tick can cause) waits nothing and restarts the
 // deadline at `now`. With fps <= 0 nothing waits and the deadline is left alone.
 uint32_t pacing_wait(int32_t fps, int32_t frame_time, uint32_t* next_deadline, uint32_t now);
+
+// The browser's pacing, which runs a turn on some display frames and skips others instead of
+// waiting: whether a display frame at `now` (milliseconds) runs a turn. A due turn moves
+// *next_deadline one frame time on, or to one frame time after `now` when the turn is more
+// than a frame late. True on every display frame with fps <= 0 or a frame time of 0; over
+// time never more turns than the frame time allows.
+bool pacing_due(int32_t fps, int32_t frame_time, double* next_deadline, double now);
 
 struct LetterboxRect {
     float scale;         // window pixels per logical pixel

@@ -4,10 +4,16 @@
 // drains SDL's whole event queue into those states, the mouse position and the quit flag.
 // Around the drain, a recording notes what it changed and a replay feeds its own (record.cpp).
 //
-// Index: Aging / Event pump / Turn and loop / Queries
+// In a browser the loop hands one pass per display frame to the browser (Browser loop).
+//
+// Index: Aging / Event pump / Turn and loop / Browser loop / Queries
 #include <SDL.h>
 
 #include <cstdio>
+
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
 
 #include "engine_state.hpp"
 
@@ -94,19 +100,64 @@ int32_t ORVEX_Cycle(void) {
     return 0;
 }
 
-// The quit flag is tested only before a turn, so the frame still runs in the turn that
-// received the quit.
+constexpr int32_t LOOP_GOES_ON = -1;
+
+// One pass of the loop: LOOP_GOES_ON, or the loop's result. The quit flag is tested only
+// before a turn, so the frame still runs in the turn that received the quit.
+static int32_t loop_pass(int32_t (*frame)(void* user), void* user) {
+    if (orvex.input.quit) return 0;
+    ORVEX_Cycle();
+    return frame(user) != 0 ? 1 : LOOP_GOES_ON;
+}
+
+#ifdef __EMSCRIPTEN__
+static void run_in_browser(int32_t (*frame)(void* user), void* user);
+#endif
+
 int32_t ORVEX_MainLoop(int32_t (*frame)(void* user), void* user) {
     if (!frame) {
         fprintf(stderr, "ORVEX_MainLoop: frame is null\n");
         return -1;
     }
-    while (!orvex.input.quit) {
-        ORVEX_Cycle();
-        if (frame(user) != 0) return 1;
-    }
-    return 0;
+#ifdef __EMSCRIPTEN__
+    run_in_browser(frame, user);  // does not return
+#endif
+    int32_t result = LOOP_GOES_ON;
+    while (result == LOOP_GOES_ON) result = loop_pass(frame, user);
+    return result;
 }
+
+#ifdef __EMSCRIPTEN__
+//------------------------------------------------------------------------------------------
+// Browser loop
+//------------------------------------------------------------------------------------------
+// A page that never returns to the browser never shows a frame, so the browser calls
+// browser_pass once per display frame instead, and it runs a turn only when the game's
+// frame time has come: a 120 Hz display runs the game at its own speed, not twice as fast.
+static struct {
+    int32_t (*frame)(void* user);
+    void* user;
+} browser_loop;
+
+static void browser_pass(void*) {
+    if (!pacing_due(orvex.config.fps, orvex.time.frame_time, &orvex.time.next_turn,
+                    emscripten_get_now()))
+        return;
+    if (loop_pass(browser_loop.frame, browser_loop.user) == LOOP_GOES_ON) return;
+    // The end of the loop is the end of the program, as when main returns on the desktop:
+    // the exit handlers run and the page hears of it (Module.onExit).
+    emscripten_cancel_main_loop();
+    emscripten_force_exit(0);
+}
+
+static void run_in_browser(int32_t (*frame)(void* user), void* user) {
+    browser_loop = {frame, user};
+    orvex.time.next_turn = emscripten_get_now();
+    // Frame rate 0: one call per display frame (requestAnimationFrame). The last argument
+    // unwinds the caller, so locals of main stay in place for the user pointer.
+    emscripten_set_main_loop_arg(browser_pass, nullptr, 0, 1);
+}
+#endif
 
 //------------------------------------------------------------------------------------------
 // Queries

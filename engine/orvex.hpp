@@ -72,6 +72,14 @@ struct ORVEX_Event {
 
 // Runs ORVEX_Cycle then frame(user) until the window is closed (returns 0) or frame returns
 // non-zero (returns 1); -1 at once when frame is null.
+// In a browser (built with Emscripten) the page must not block, so the loop differs:
+//  - the call does not return: the browser runs one turn per display frame, paced to the
+//    configured fps (a faster display does not speed the game up; a 60 Hz one runs at most
+//    60 turns a second), and nothing waits or sleeps, in ORVEX_DrawEnd neither;
+//  - main never returns either, so its locals stay valid: one may be the user pointer;
+//  - when the loop ends, the program exits with status 0: the exit handlers run (in a module
+//    linked with -sEXIT_RUNTIME=1, as web/ links the game) and the page hears of it through
+//    Module.onExit; a closed tab ends the program without running them.
 int32_t ORVEX_MainLoop(int32_t (*frame)(void* user), void* user);
 int32_t ORVEX_Cycle(void);                      // change scan, key aging, event drain; 0
 int32_t ORVEX_PumpEvents(ORVEX_Event* event);   // 1 at a quit event, 0 when the queue is empty

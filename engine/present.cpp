@@ -28,11 +28,29 @@ uint32_t pacing_wait(int32_t fps, int32_t frame_time, uint32_t* next_deadline, u
     return 0;
 }
 
+// In a browser the loop paces whole turns to the display's frames instead (pacing_due), and
+// a wait here would stall the page.
 static void pace_frame(void) {
+#ifndef __EMSCRIPTEN__
     const uint32_t now = static_cast<uint32_t>(SDL_GetTicks64());
     const uint32_t wait =
         pacing_wait(orvex.config.fps, orvex.time.frame_time, &orvex.time.next_deadline, now);
     if (wait) SDL_Delay(wait);
+#endif
+}
+
+// The deadlines advance by whole frame times, so over time the turns keep the game's own
+// rate on any display faster than it. A display frame up to a quarter of a frame time early
+// still takes the turn: display frames rarely fall on the deadlines, and passing on one that
+// comes a little early would leave the turn a whole display frame late.
+bool pacing_due(int32_t fps, int32_t frame_time, double* next_deadline, double now) {
+    if (fps <= 0 || frame_time <= 0) return true;
+    if (now < *next_deadline - 0.25 * frame_time) return false;
+    *next_deadline += frame_time;
+    // More than a frame behind (a slow display, a busy or hidden page): start again from now
+    // rather than make the lost time up with a turn on every display frame.
+    if (now > *next_deadline) *next_deadline = now + frame_time;
+    return true;
 }
 
 //------------------------------------------------------------------------------------------

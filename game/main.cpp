@@ -21,6 +21,7 @@
 #include "game.hpp"
 #include "images.hpp"
 #include "input.hpp"
+#include "music.hpp"
 #include "options.hpp"
 #include "orvex.hpp"
 #include "playback.hpp"
@@ -35,7 +36,6 @@ static constexpr int32_t MOVE_KEYS[] = {SDL_SCANCODE_SPACE, SDL_SCANCODE_J, SDL_
                                         SDL_SCANCODE_X};
 static constexpr int32_t MOVE_PAD_BUTTONS[] = {SDL_CONTROLLER_BUTTON_A, SDL_CONTROLLER_BUTTON_B,
                                                SDL_CONTROLLER_BUTTON_X, SDL_CONTROLLER_BUTTON_Y};
-static constexpr int32_t MUSIC_LOOPS = 2147483647;  // for the life of the program
 
 // Touch arrives as the left mouse button.
 static void bind_move(void) {
@@ -133,7 +133,7 @@ int main(int argc, char** argv) {
     if (playback_start(&options) != 0) return 1;
     if (start_canvas() != 0) return start_failed();
     // Without the files or an audio device the game goes on silent.
-    explain_sound(ORVEX_PlayMusic("res/ost.wav", MUSIC_LOOPS) == 0);
+    explain_sound(ORVEX_PlayMusic(THEME_MUSIC, MUSIC_LOOPS) == 0);
     bind_move();
     Player player;
     player_init(&player);

@@ -11,6 +11,7 @@
 #include "game.hpp"
 #include "images.hpp"
 #include "input.hpp"
+#include "music.hpp"
 #include "orvex.hpp"
 #include "player.hpp"
 #include "scene.hpp"
@@ -21,9 +22,6 @@
 namespace {
 
 constexpr const char* MOVE = "move";
-constexpr const char* THEME_MUSIC = "res/ost.wav";
-constexpr const char* RISE_MUSIC = "res/rise.wav";
-constexpr int32_t MUSIC_LOOPS = 2147483647;  // loops for the life of the program
 
 constexpr double START_X = 32.0;
 constexpr int32_t START_SPEED = 2;

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "music.hpp"
 #include "orvex.hpp"
 
 //------------------------------------------------------------------------------------------
@@ -64,7 +65,7 @@ void explain_canvas_failure(void) {
 //------------------------------------------------------------------------------------------
 // Sound
 //------------------------------------------------------------------------------------------
-static const char* const MUSIC_FILES[] = {"res/ost.wav", "res/rise.wav"};
+static const char* const MUSIC_FILES[] = {THEME_MUSIC, RISE_MUSIC};
 
 static std::string missing_music(void) {
     std::string missing;
@@ -89,8 +90,8 @@ void explain_sound(bool theme_playing) {
                     " beside the program; the game goes on without it (build it again "
                     "with make, or reinstall)");
     } else if (!theme_playing) {
-        tell_player(
-            "cannot play res/ost.wav (see above), so the game goes on silent: build it "
-            "again with make, or reinstall");
+        tell_player(std::string("cannot play ") + THEME_MUSIC +
+                    " (see above), so the game goes on silent: build it again with make, or "
+                    "reinstall");
     }
 }

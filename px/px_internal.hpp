@@ -64,7 +64,8 @@ enum PxRenderPath : int32_t {
     PX_PATH_SCALAR = 1,  // plain C++
     PX_PATH_SSE2 = 2,
     PX_PATH_AVX2 = 3,
-    PX_PATH_AVX512 = 4,  // AVX-512 F, BW and VBMI
+    PX_PATH_AVX512 = 4,   // AVX-512 F, BW and VBMI
+    PX_PATH_SIMD128 = 5,  // WebAssembly SIMD128, in a build made with it
 };
 
 // Dithers a 640x480 canvas into ARGB8888 rows `pitch` bytes apart (pitch >= 2560; the bytes

@@ -2,10 +2,11 @@
 // onto the current render target. The generator is a serial chain, so the SIMD paths run
 // several lanes that start one step apart and each jump ahead by the lane count, which yields
 // the exact serial sequence; the path is chosen once by CPU (AVX-512, else AVX2, else SSE2)
-// at run time.
+// at run time. In a browser the module itself is the choice: the page loads the build with
+// WebAssembly SIMD128 where the browser has it, else the one without any SIMD.
 //
 // Index: Generator / Colour table snapshot / Plain C++ path / SSE2 path / AVX2 path / AVX-512 path /
-//        Dispatch / Presentation
+//        WebAssembly SIMD128 path / Dispatch / Presentation
 #include <bit>
 #include <cstdio>
 #include <cstring>
@@ -20,6 +21,13 @@
 #include <immintrin.h>
 #else
 #define PX_X86 0
+#endif
+
+#if defined(__wasm_simd128__)
+#define PX_SIMD128 1
+#include <wasm_simd128.h>
+#else
+#define PX_SIMD128 0
 #endif
 
 static_assert(std::endian::native == std::endian::little, "texels are stored as B, G, R, A");
@@ -102,7 +110,7 @@ static uint32_t convert_scalar(const uint8_t* pixels, const DitherTable* t, uint
 }
 
 // The states after each of the next n steps from s: lanes[i] = s(i + 1).
-static void first_states(uint32_t s, uint32_t* lanes, int32_t n) {
+[[maybe_unused]] static void first_states(uint32_t s, uint32_t* lanes, int32_t n) {
     for (int32_t i = 0; i < n; i++) {
         s = s * PX_RNG_MUL + PX_RNG_ADD;
         lanes[i] = s;
@@ -279,6 +287,60 @@ PX_AVX512 static uint32_t convert_avx512(const uint8_t* pixels, const DitherTabl
 }
 #endif
 
+#if PX_SIMD128
+//------------------------------------------------------------------------------------------
+// WebAssembly SIMD128 path: 16 lanes as four vectors of four
+//------------------------------------------------------------------------------------------
+// Four texels from four generator states and their four thresholds; v as in dither_value.
+static inline v128_t dither4_simd128(v128_t s, v128_t t, v128_t dark, v128_t light) {
+    const v128_t x = wasm_v128_and(wasm_u32x4_shr(s, 16), wasm_i32x4_splat(0x7fff));
+    const v128_t q = wasm_u32x4_shr(wasm_i32x4_mul(x, wasm_i32x4_splat(0x8081)), 23);
+    const v128_t v = wasm_i32x4_sub(x, wasm_i32x4_mul(q, wasm_i32x4_splat(255)));
+    return wasm_v128_bitselect(light, dark, wasm_i32x4_gt(t, v));
+}
+
+// The 16 thresholds at thr, widened to four vectors of four 32-bit lanes.
+static inline void widen16_simd128(const uint8_t* thr, v128_t* t) {
+    const v128_t bytes = wasm_v128_load(thr);
+    const v128_t low = wasm_u16x8_extend_low_u8x16(bytes);
+    const v128_t high = wasm_u16x8_extend_high_u8x16(bytes);
+    t[0] = wasm_u32x4_extend_low_u16x8(low);
+    t[1] = wasm_u32x4_extend_high_u16x8(low);
+    t[2] = wasm_u32x4_extend_low_u16x8(high);
+    t[3] = wasm_u32x4_extend_high_u16x8(high);
+}
+
+static uint32_t convert_simd128(const uint8_t* pixels, const DitherTable* t, uint32_t s0,
+                                uint8_t* out, int32_t pitch) {
+    alignas(16) uint32_t lanes[16];
+    first_states(s0, lanes, 16);
+    v128_t s[4];
+    for (int32_t k = 0; k < 4; k++) s[k] = wasm_v128_load(lanes + 4 * k);
+    uint32_t a, c;
+    px_rng_jump(16, &a, &c);
+    const v128_t va = wasm_i32x4_splat(static_cast<int32_t>(a));
+    const v128_t vc = wasm_i32x4_splat(static_cast<int32_t>(c));
+    const v128_t dark = wasm_i32x4_splat(static_cast<int32_t>(t->dark));
+    const v128_t light = wasm_i32x4_splat(static_cast<int32_t>(t->light));
+    uint8_t buf[PX_WIDTH];
+    for (int32_t y = 0; y < PX_HEIGHT; y++) {
+        const uint8_t* thr = row_thresholds(t, pixels + y * PX_WIDTH, buf);
+        uint8_t* dst = out + static_cast<ptrdiff_t>(y) * pitch;
+        for (int32_t x = 0; x < PX_WIDTH; x += 16) {
+            v128_t t32[4];
+            widen16_simd128(thr + x, t32);
+            for (int32_t k = 0; k < 4; k++) {
+                wasm_v128_store(dst + 4 * (x + 4 * k), dither4_simd128(s[k], t32[k], dark, light));
+                s[k] = wasm_i32x4_add(wasm_i32x4_mul(s[k], va), vc);
+            }
+        }
+    }
+    uint32_t fa, fc;
+    px_rng_jump(PX_PIXELS, &fa, &fc);
+    return fa * s0 + fc;
+}
+#endif
+
 //------------------------------------------------------------------------------------------
 // Dispatch
 //------------------------------------------------------------------------------------------
@@ -295,11 +357,15 @@ bool px_render_path_supported(PxRenderPath path) {
         return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
                __builtin_cpu_supports("avx512vbmi");
 #endif
+#if PX_SIMD128
+    case PX_PATH_SIMD128: return true;  // a browser without SIMD128 never loads this build
+#endif
     default: return false;
     }
 }
 
 static PxRenderPath best_path(void) {
+    if (px_render_path_supported(PX_PATH_SIMD128)) return PX_PATH_SIMD128;
     if (px_render_path_supported(PX_PATH_AVX512)) return PX_PATH_AVX512;
     if (px_render_path_supported(PX_PATH_AVX2)) return PX_PATH_AVX2;
     if (px_render_path_supported(PX_PATH_SSE2)) return PX_PATH_SSE2;
@@ -327,6 +393,9 @@ uint32_t px_dither_convert(const uint8_t* pixels, const PxColor* palette, uint32
     case PX_PATH_AVX512: return convert_avx512(pixels, &table, state, out, pitch);
     case PX_PATH_AVX2: return convert_avx2(pixels, &table, state, out, pitch);
     case PX_PATH_SSE2: return convert_sse2(pixels, &table, state, out, pitch);
+#endif
+#if PX_SIMD128
+    case PX_PATH_SIMD128: return convert_simd128(pixels, &table, state, out, pitch);
 #endif
     default: return convert_scalar(pixels, &table, state, out, pitch);
     }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what building (and, with "test", testing; with "package", packaging) Quillow needs
-# on a Debian or Ubuntu machine. Installs nothing when everything is already there; uses sudo
-# when not root. Without apt-get it installs nothing and says plainly what is missing.
+# Installs what building (and, with "test", testing; with "package", packaging; with "web",
+# the browser build) Quillow needs on a Debian or Ubuntu machine. Installs nothing when
+# everything is already there; uses sudo when not root. Without apt-get it installs nothing
+# and says plainly what is missing.
 set -euo pipefail
 mode="${1:-}"
 
@@ -11,14 +12,19 @@ if [ "$mode" = "windows" ]; then exec bash "$(dirname "$0")/../windows/deps.sh";
 packages=(build-essential cmake pkg-config libsdl2-dev libsdl2-mixer-dev libsdl2-image-dev)
 packages+=(libxxhash-dev libgif-dev)  # frame digests and recording checksums; GIF capture
 packaging=(dpkg-dev file)  # dpkg-shlibdeps and file: CPack's dependency search
+# The browser build: emcc, SDL's sources (apt-get source needs dpkg-dev), the Ogg encoder;
+# its tests also need node and a headless chromium.
+web=(emscripten dpkg-dev vorbis-tools python3)
 if [ "$mode" = "test" ] || [ "$mode" = "bench" ]; then
   packages+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xdotool x11-utils imagemagick clang-format)
   packages+=(openbox)  # a window manager for the fullscreen end-to-end test
   # The fuzz targets: clang with libFuzzer's runtime, and llvm-symbolizer for readable reports.
   packages+=(clang-14 libclang-rt-14-dev llvm-14)
-  packages+=("${packaging[@]}" lintian desktop-file-utils appstream)
+  packages+=("${packaging[@]}" lintian desktop-file-utils appstream "${web[@]}" nodejs chromium)
 elif [ "$mode" = "package" ]; then
   packages+=("${packaging[@]}")
+elif [ "$mode" = "web" ]; then
+  packages+=("${web[@]}")
 fi
 
 #-------------------------------------------------------------------------------------------
@@ -53,6 +59,9 @@ check_by_hand() {
       command -v "${tool%% *}" >/dev/null 2>&1 || missing+=("$tool")
     done
   fi
+  if [ "$mode" = "test" ] || [ "$mode" = "bench" ] || [ "$mode" = "web" ]; then
+    missing+=("the browser build: Debian's source packages of SDL2 and giflib (apt-get source)")
+  fi
   [ ${#missing[@]} -eq 0 ] && return 0
   echo "deps: this machine has no apt-get, so nothing can be installed for you. Missing:" >&2
   local m
@@ -82,17 +91,44 @@ missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+
+# The browser build compiles SDL from Debian's source packages, which apt-get source finds
+# only through a deb-src entry; a fresh machine often has none.
+has_deb_src() {
+  [ "$mode" != "test" ] && [ "$mode" != "bench" ] && [ "$mode" != "web" ] && return 0
+  apt-cache showsrc libsdl2-mixer 2>/dev/null | grep -q '^Package:'
+}
+
+[ ${#missing[@]} -eq 0 ] && has_deb_src && exit 0
 
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then
   if ! command -v sudo >/dev/null 2>&1; then
-    echo "deps: missing ${missing[*]}; as root, run: apt-get install ${missing[*]}" >&2
+    echo "deps: missing ${missing[*]:-a deb-src entry}; run this script as root" >&2
     exit 1
   fi
   sudo="sudo"
 fi
-echo "deps: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
+
+# A deb-src twin of the machine's own Debian or Ubuntu archive entries.
+add_deb_src() {
+  local d=/etc/apt/sources.list.d f own=()
+  for f in "$d/debian.sources" "$d/ubuntu.sources"; do [ -f "$f" ] && own+=("$f"); done
+  if [ ${#own[@]} -gt 0 ]; then
+    sed 's/^Types:.*/Types: deb-src/' "${own[@]}" | $sudo tee "$d/quillow-deb-src.sources" >/dev/null
+  elif grep -q '^deb ' /etc/apt/sources.list 2>/dev/null; then
+    sed -n 's/^deb /deb-src /p' /etc/apt/sources.list | $sudo tee "$d/quillow-deb-src.list" >/dev/null
+  else
+    echo "deps: no Debian archive entry to make a deb-src entry from; add one by hand" >&2
+    return 1
+  fi
+  echo "deps: added a deb-src entry for apt-get source ($d/quillow-deb-src.*)"
+}
+if ! has_deb_src; then add_deb_src; fi
+
 $sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "deps: installing ${missing[*]}"
+  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

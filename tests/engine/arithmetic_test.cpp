@@ -84,6 +84,54 @@ TEST(Pacing, NoFrameEverWaitsLongerThanOneFrameTime) {
 }
 
 //------------------------------------------------------------------------------------------
+// Browser pacing: turns on display frames
+//------------------------------------------------------------------------------------------
+// Turns run in `seconds` of display frames at `hz`, each frame off its ideal time by
+// +-jitter milliseconds, for a game paced to 60 fps (16 ms turns).
+static int32_t turns_on_display(double hz, double seconds, double jitter = 0.0) {
+    double deadline = 0.0;
+    int32_t turns = 0;
+    for (int32_t i = 0; i < static_cast<int32_t>(hz * seconds); ++i) {
+        const double now = i * 1000.0 / hz + (i % 2 ? jitter : -jitter);
+        turns += pacing_due(60, 16, &deadline, now) ? 1 : 0;
+    }
+    return turns;
+}
+
+TEST(BrowserPacing, A60HzDisplayRunsATurnOnEveryFrameJitterOrNot) {
+    EXPECT_EQ(turns_on_display(60, 10), 600);
+    EXPECT_EQ(turns_on_display(60, 10, 2.0), 600);
+    EXPECT_EQ(turns_on_display(30, 10), 300) << "a slow display gets a turn per frame";
+}
+
+TEST(BrowserPacing, FasterDisplaysKeepTheGamesOwnRate) {
+    for (double hz : {75.0, 90.0, 120.0, 144.0, 165.0, 240.0, 360.0}) {
+        const int32_t turns = turns_on_display(hz, 10, 0.5);
+        EXPECT_LE(turns, 626) << hz << " Hz: 62.5 turns a second at most";
+        EXPECT_GE(turns, 610) << hz << " Hz";
+    }
+}
+
+TEST(BrowserPacing, AStallIsNotMadeUpByABurst) {
+    double deadline = 0.0;
+    EXPECT_TRUE(pacing_due(60, 16, &deadline, 0.0));
+    // Two seconds without display frames (a hidden tab), then a 240 Hz display again.
+    EXPECT_TRUE(pacing_due(60, 16, &deadline, 2000.0));
+    for (double now = 2004.0; now < 2012.0; now += 4.0)
+        EXPECT_FALSE(pacing_due(60, 16, &deadline, now)) << now;
+    EXPECT_TRUE(pacing_due(60, 16, &deadline, 2016.0));
+}
+
+TEST(BrowserPacing, PacingOffRunsATurnOnEveryDisplayFrame) {
+    double deadline = 50.0;
+    for (double now : {0.0, 0.1, 0.2}) {
+        EXPECT_TRUE(pacing_due(0, 0, &deadline, now));
+        EXPECT_TRUE(pacing_due(-1, 16, &deadline, now));
+    }
+    EXPECT_EQ(deadline, 50.0);
+}
+
+//------------------------------------------------------------------------------------------
 // Letterbox
 //------------------------------------------------------------------------------------------
 static void expect_fit(LetterboxRect r, float scale, int32_t x, int32_t y, int32_t w, int32_t h) {

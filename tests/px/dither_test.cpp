@@ -1,6 +1,7 @@
 // The dither conversion on plain memory: every path this CPU runs must equal, byte for byte
 // and in the final generator state, a per-pixel loop written straight from the rule; plus
-// the threshold rule, the dither map, the two output colours and row padding.
+// the threshold rule, the dither map, the two output colours and row padding. The browser
+// build runs these tests too, under node, for its SIMD128 path (tests/web).
 //
 // Index: Every path against the reference / Threshold rule and dither map / Generator
 #include "px_fixture.hpp"
@@ -19,7 +20,8 @@ struct Dither : Canvas {
 
     static std::vector<PxRenderPath> paths() {
         std::vector<PxRenderPath> p;
-        for (PxRenderPath path : {PX_PATH_SCALAR, PX_PATH_SSE2, PX_PATH_AVX2, PX_PATH_AVX512})
+        for (PxRenderPath path :
+             {PX_PATH_SCALAR, PX_PATH_SSE2, PX_PATH_AVX2, PX_PATH_AVX512, PX_PATH_SIMD128})
             if (px_render_path_supported(path)) p.push_back(path);
         return p;
     }
@@ -75,7 +77,14 @@ TEST_F(Dither, PathsCanBeForcedOnlyWhereTheCpuRunsThem) {
     EXPECT_EQ(px_render_path(), PX_PATH_SCALAR);
     EXPECT_TRUE(px_set_render_path(PX_PATH_AUTO));
     EXPECT_NE(px_render_path(), PX_PATH_AUTO);
+#if defined(__wasm_simd128__)
+    EXPECT_EQ(px_render_path(), PX_PATH_SIMD128) << "a SIMD128 build takes its SIMD path";
+#elif defined(__wasm__)
+    EXPECT_EQ(px_render_path(), PX_PATH_SCALAR);
+    EXPECT_FALSE(px_render_path_supported(PX_PATH_SIMD128));
+#endif
 #if defined(__x86_64__)
+    EXPECT_FALSE(px_render_path_supported(PX_PATH_SIMD128));
     EXPECT_TRUE(px_render_path_supported(PX_PATH_SSE2));
     EXPECT_EQ(px_render_path_supported(PX_PATH_AVX2), __builtin_cpu_supports("avx2") != 0);
     const bool avx512 = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&

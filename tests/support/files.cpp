@@ -96,7 +96,15 @@ bool set_mtime(const std::string& path, int64_t sec, int64_t nsec) {
     using namespace std::chrono;
     const sys_time<nanoseconds> when{seconds{sec} + nanoseconds{nsec}};
     std::error_code error;
-    fs::last_write_time(utf8_path(path), file_clock::from_sys(when), error);
+#if defined(_LIBCPP_VERSION)
+    // LLVM's C++ library (Emscripten's) has no from_sys; its file clock counts from the same
+    // epoch as the system clock.
+    const fs::file_time_type stamp{
+        duration_cast<fs::file_time_type::duration>(when.time_since_epoch())};
+#else
+    const fs::file_time_type stamp = file_clock::from_sys(when);
+#endif
+    fs::last_write_time(utf8_path(path), stamp, error);
     return !error;
 #endif
 }
