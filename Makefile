@@ -81,7 +81,7 @@ bench: deps-test
 	cmake --build $(BENCH_BUILD) -j$(JOBS)
 	@for b in $(BENCH_BUILD)/bench/*/bench_*; do [ -x "$$b" ] || continue; echo "== $$b"; \
 		case "$$b" in \
-		*_xvfb) SDL_AUDIODRIVER=dummy xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
+		*_xvfb) SDL_AUDIODRIVER=dummy xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp -noreset" \
 			env -u SDL_VIDEODRIVER "$$b" || exit 1 ;; \
 		*) SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy "$$b" || exit 1 ;; \
 		esac; done

@@ -16,11 +16,14 @@ E2E_TMP=""
 #-------------------------------------------------------------------------------------------
 # Starts Xvfb on a display number it picks itself (-displayfd), so parallel runs and other
 # servers on the machine never collide; exports DISPLAY. Optional size, default 1280x1024x24.
+# -noreset: by default the server resets whenever its last client leaves, and a reset drops
+# a connection being set up at that moment; a probe (xdotool, xwininfo) leaving just as the
+# program connects would then make the program fail to open its display.
 start_xvfb() {
   local screen="${1:-1280x1024x24}"
   E2E_TMP="$(mktemp -d)"
   trap e2e_cleanup EXIT
-  Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp 3>"$E2E_TMP/display" \
+  Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp -noreset 3>"$E2E_TMP/display" \
     >"$E2E_TMP/xvfb.log" 2>&1 &
   E2E_XVFB_PID=$!
   local i
