@@ -9,12 +9,13 @@ WEB_BUILD   ?= build-web
 # make test replays the committed seeds only: new random inputs make a run's verdict depend
 # on luck; fuzzing for new finds is `make fuzz-smoke` or `make fuzz`.
 TEST_FUZZ_SECONDS ?= 0
+WIN_BUILD   ?= build-windows
 JOBS        ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
 .PHONY: run build test test-asan bench fuzz fuzz-smoke fuzz-build art-preview screenshots format \
 	format-check deps deps-test clean package deps-package playthrough web web-zip web-serve \
-	web-bench test-web deps-web
+	web-bench test-web deps-web windows windows-zip test-windows host-tools deps-windows
 
 run: build
 	./$(BUILD)/quillow
@@ -33,12 +34,43 @@ test: deps-test format-check
 	$(MAKE) --no-print-directory test-asan
 	$(MAKE) --no-print-directory fuzz-smoke FUZZ_SMOKE_SECONDS=$(TEST_FUZZ_SECONDS)
 	$(MAKE) --no-print-directory test-web
+	$(MAKE) --no-print-directory test-windows
 
 test-asan: deps-test
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DQUILLOW_TESTS=ON -DQUILLOW_SANITIZE=ON $(CMAKE_FLAGS)
 	cmake --build $(ASAN_BUILD) -j$(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
 		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j$(JOBS) -LE e2e
+
+# The game for Windows, cross-built with mingw-w64 into $(WIN_BUILD)/: quillow.exe, SDL2.dll,
+# SDL2_mixer.dll, SDL2_image.dll and res/. SDL and giflib come from Debian's source packages,
+# built once into $(WIN_BUILD)/deps/; the picture and music generators are the native ones of
+# $(BUILD)/.
+WIN_CMAKE = cmake -S . -B $(WIN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	-DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/windows/mingw-w64.cmake \
+	-DQUILLOW_WINDOWS_PREFIX=$(CURDIR)/$(WIN_BUILD)/deps/prefix \
+	-DQUILLOW_NATIVE_TOOLS=$(CURDIR)/$(BUILD)/tools
+
+windows: deps-windows host-tools
+	bash windows/build-deps.sh $(WIN_BUILD)/deps
+	$(WIN_CMAKE)
+	cmake --build $(WIN_BUILD) --target quillow -j$(JOBS)
+
+# The zip players download: $(WIN_BUILD)/quillow-<version>-windows.zip.
+windows-zip: windows
+	cmake --build $(WIN_BUILD) --target windows_zip
+
+# The unit and integration tests cross-built and run under Wine, and the game under Wine
+# on a private X server (windows/test.sh).
+test-windows: deps-windows host-tools
+	bash windows/build-deps.sh $(WIN_BUILD)/deps
+	$(WIN_CMAKE) -DQUILLOW_TESTS=ON
+	cmake --build $(WIN_BUILD) --target all windows_zip -j$(JOBS)
+	bash windows/test.sh $(WIN_BUILD) -j$(JOBS)
+
+host-tools: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+	cmake --build $(BUILD) --target artgen musicgen -j$(JOBS)
 
 # Benchmarks (Release build), headless like the tests; those named *_xvfb need a real X
 # server and get a private Xvfb. Then the game itself: start-up to its first presented frame
@@ -161,5 +193,8 @@ deps-package:
 deps-web:
 	@bash tools/deps.sh web
 
+deps-windows:
+	@bash tools/deps.sh windows
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD) $(WEB_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD) $(WEB_BUILD) $(WIN_BUILD)

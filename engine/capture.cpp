@@ -22,10 +22,10 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "engine_state.hpp"
+#include "files.hpp"
 #include "resources_internal.hpp"
 
 namespace fs = std::filesystem;
@@ -33,28 +33,6 @@ namespace fs = std::filesystem;
 //------------------------------------------------------------------------------------------
 // Files and folders
 //------------------------------------------------------------------------------------------
-// The pictures folder as the desktop names it: $XDG_PICTURES_DIR, else its line in
-// user-dirs.dirs (XDG_PICTURES_DIR="$HOME/Pictures"), else ~/Pictures.
-static std::string pictures_folder(void) {
-    const char* set = getenv("XDG_PICTURES_DIR");
-    if (set && *set) return set;
-    const char* home = getenv("HOME");
-    const std::string home_dir = home ? home : "";
-    const char* config = getenv("XDG_CONFIG_HOME");
-    const std::string dirs =
-        (config && *config ? std::string(config) : home_dir + "/.config") + "/user-dirs.dirs";
-    std::ifstream in(dirs);
-    std::string line;
-    const std::string key = "XDG_PICTURES_DIR=\"";
-    while (std::getline(in, line)) {
-        if (line.rfind(key, 0) != 0 || line.back() != '"') continue;
-        std::string value = line.substr(key.size(), line.size() - key.size() - 1);
-        if (value.rfind("$HOME", 0) == 0) value = home_dir + value.substr(5);
-        if (!value.empty() && value[0] == '/') return value;
-    }
-    return home_dir.empty() ? std::string() : home_dir + "/Pictures";
-}
-
 static std::string window_title(void) {
     const char* t = orvex.video.window ? SDL_GetWindowTitle(orvex.video.window) : nullptr;
     std::string title = t && *t ? t : "orvex";
@@ -67,12 +45,12 @@ static std::string window_title(void) {
 // <pictures>/<title>/, made when missing; else the engine's preference folder.
 static std::string capture_folder(void) {
     const std::string title = window_title();
-    const std::string pictures = pictures_folder();
+    const std::string pictures = orvex_pictures_folder();
     std::error_code error;
     if (!pictures.empty()) {
-        const fs::path folder = fs::path(pictures) / title;
+        const fs::path folder = orvex_path(pictures) / orvex_path(title);
         fs::create_directories(folder, error);
-        if (!error) return folder.string();
+        if (!error) return orvex_utf8(folder);
     }
     char* pref = SDL_GetPrefPath("", title.c_str());
     if (!pref) return std::string();
@@ -97,14 +75,14 @@ static std::string new_capture_path(const char* ext) {
     localtime_r(&now, &local);
 #endif
     strftime(stamp, sizeof stamp, "-%Y%m%d-%H%M%S", &local);
-    const fs::path base = fs::path(folder) / (stem + stamp);
+    const std::string base = orvex_utf8(orvex_path(folder) / (stem + stamp));
     std::error_code error;
     for (int32_t n = 1; n < 1000; ++n) {
         char suffix[16] = "";
         if (n > 1) snprintf(suffix, sizeof suffix, "-%d", n);
-        std::string path = base.string();
+        std::string path = base;
         path.append(suffix).append(ext);
-        if (!fs::exists(path, error)) return path;
+        if (!fs::exists(orvex_path(path), error)) return path;
     }
     return std::string();
 }
@@ -124,6 +102,7 @@ static struct {
     std::string shot_path;
     struct {
         GifFileType* file;
+        FILE* stream;  // what `file` writes to
         std::string path;
         uint8_t* indices;
         uint32_t frame;  // presented frames since the start
@@ -199,7 +178,7 @@ static void save_screenshot(void) {
     if (!saved) {
         orvex_report_line("ORVEX_SaveScreenshot: %s: %s\n", path.c_str(), SDL_GetError());
         std::error_code ignored;
-        fs::remove(path, ignored);
+        fs::remove(orvex_path(path), ignored);
         return;
     }
     say_saved("Screenshot saved:", path);
@@ -307,15 +286,32 @@ bool gif_frame_kept(uint32_t frame, int32_t frame_ms, int32_t* delay_cs) {
     return true;
 }
 
+// giflib writes through this to a file opened through the engine's file seam, which takes
+// UTF-8 paths on every platform.
+static int write_gif(GifFileType* gif, const GifByteType* bytes, int n) {
+    return static_cast<int>(fwrite(bytes, 1, size_t(n), static_cast<FILE*>(gif->UserData)));
+}
+
+// Ends the GIF and closes its file; false with *error set when either fails.
+static bool close_gif(int* error) {
+    bool closed = EGifCloseFile(cap.gif.file, error) != GIF_ERROR;
+    if (fclose(cap.gif.stream) != 0 && closed) {
+        closed = false;
+        *error = E_GIF_ERR_WRITE_FAILED;
+    }
+    cap.gif.file = nullptr;
+    cap.gif.stream = nullptr;
+    return closed;
+}
+
 static bool gif_failed(const char* step) {
     const int32_t code = cap.gif.file ? cap.gif.file->Error : 0;
     orvex_report_line("GIF capture: %s: %s: %s; the capture has stopped and the file is removed\n",
                       cap.gif.path.c_str(), step, GifErrorString(code));
     int ignored;
-    EGifCloseFile(cap.gif.file, &ignored);
-    cap.gif.file = nullptr;
+    close_gif(&ignored);
     std::error_code gone;
-    fs::remove(cap.gif.path, gone);
+    fs::remove(orvex_path(cap.gif.path), gone);
     return false;
 }
 
@@ -391,11 +387,20 @@ int32_t ORVEX_StartGifCapture(const char* path) {
     cap.gif.indices =
         static_cast<uint8_t*>(malloc(size_t(orvex.config.width) * orvex.config.height));
     int error = 0;
-    cap.gif.file =
-        cap.gif.indices ? EGifOpenFileName(cap.gif.path.c_str(), false, &error) : nullptr;
+    cap.gif.stream = cap.gif.indices ? orvex_file_open(cap.gif.path.c_str(), "wb") : nullptr;
+    const char* opened = cap.gif.stream ? nullptr : strerror(errno);
+    cap.gif.file = cap.gif.stream ? EGifOpen(cap.gif.stream, write_gif, &error) : nullptr;
     if (!cap.gif.file) {
         orvex_report_line("ORVEX_StartGifCapture: %s: %s\n", cap.gif.path.c_str(),
-                          cap.gif.indices ? GifErrorString(error) : "out of memory");
+                          !cap.gif.indices ? "out of memory"
+                          : opened         ? opened
+                                           : GifErrorString(error));
+        if (cap.gif.stream) {
+            fclose(cap.gif.stream);
+            cap.gif.stream = nullptr;
+            std::error_code ignored;
+            fs::remove(orvex_path(cap.gif.path), ignored);
+        }
         release_gif();
         return -1;
     }
@@ -410,15 +415,14 @@ int32_t ORVEX_StopGifCapture(void) {
     if (!cap.gif.file) return 0;
     int error = 0;
     const bool empty = !cap.gif.started;
-    const bool closed = EGifCloseFile(cap.gif.file, &error) != GIF_ERROR;
-    cap.gif.file = nullptr;
+    const bool closed = close_gif(&error);
     release_gif();
     std::error_code ignored;
     if (!closed || empty) {
         orvex_report_line("ORVEX_StopGifCapture: %s: %s; the file is removed\n",
                           cap.gif.path.c_str(),
                           empty ? "no frame was presented" : GifErrorString(error));
-        fs::remove(cap.gif.path, ignored);
+        fs::remove(orvex_path(cap.gif.path), ignored);
         return -1;
     }
     printf("GIF saved: %s (%u frames)\n", cap.gif.path.c_str(), cap.gif.kept);

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 #include "engine_state.hpp"
 #include "resources_internal.hpp"
@@ -262,7 +263,7 @@ static void image_quad(const SDL_Rect& src, const SDL_Rect& dst, int32_t tex_w, 
     if (flip & SDL_FLIP_VERTICAL) std::swap(v0, v1);
     const double x0 = dst.x, y0 = dst.y, x1 = x0 + double(dst.w), y1 = y0 + double(dst.h);
     const double cx = (x0 + x1) / 2, cy = (y0 + y1) / 2;
-    const double r = angle * (M_PI / 180.0), cs = std::cos(r), sn = std::sin(r);
+    const double r = angle * (std::numbers::pi / 180.0), cs = std::cos(r), sn = std::sin(r);
     const QuadVertex corners[4] = {
         {x0, y0, u0, v0}, {x1, y0, u1, v0}, {x1, y1, u1, v1}, {x0, y1, u0, v1}};
     for (int i = 0; i < 4; ++i) {
@@ -324,7 +325,7 @@ static bool visible_texels(const double pos[4], int32_t size, double origin, dou
 static int32_t draw_visible_texels(SDL_Texture* texture, const SDL_Rect& src, const SDL_Rect& dst,
                                    double angle, int flip, const Box& box, const Box& near) {
     const double cx = dst.x + dst.w / 2.0, cy = dst.y + dst.h / 2.0;
-    const double r = -angle * (M_PI / 180.0), cs = std::cos(r), sn = std::sin(r);
+    const double r = -angle * (std::numbers::pi / 180.0), cs = std::cos(r), sn = std::sin(r);
     const double bx[4] = {box.x0, box.x1 + 1, box.x1 + 1, box.x0};
     const double by[4] = {box.y0, box.y0, box.y1 + 1, box.y1 + 1};
     double ux[4], uy[4];

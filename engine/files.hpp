@@ -1,7 +1,9 @@
 // Private to the engine: reading a file whole and telling when it changed, the operating
-// system's side of the resource registry. One implementation per platform provides these
-// two operations (files_posix.cpp on Linux and other POSIX systems); nothing else in the
-// engine touches files directly.
+// system's side of the resource registry, entering the folder start-up works in, opening the
+// files the engine writes, and where the user keeps pictures. One
+// implementation per platform provides these operations (files_posix.cpp on Linux and other
+// POSIX systems, files_windows.cpp on Windows); nothing else in the engine touches files
+// directly. Paths are UTF-8, as SDL gives and takes them on every platform.
 //
 // Every failure is reported here, as one line on stderr, so that each platform gives the
 // same messages:
@@ -15,6 +17,9 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <string>
 
 // Larger files are refused: the registry carries sizes as signed 32-bit counts.
 constexpr int64_t ORVEX_FILE_MAX_BYTES = INT32_MAX;
@@ -53,3 +58,24 @@ int32_t orvex_file_read(const char* path, const char* op, OrvexFileBlock* out);
 // The stamp of whatever `path` leads to now (symbolic links followed); the zero stamp when
 // it cannot be examined. Never opens the file.
 OrvexFileStamp orvex_file_stamp(const char* path);
+
+// Makes the folder `path` the working directory, so that relative paths are read from there.
+// 0, or -1 with errno set (nothing reported: the caller says what it was doing).
+int32_t orvex_enter_directory(const char* path);
+
+// Opens `path` with fopen's `mode`, for files the engine writes (recordings, captures) or
+// reads whole on its own; null with errno set, as fopen.
+FILE* orvex_file_open(const char* path, const char* mode);
+
+// The user's pictures folder as the desktop names it, as UTF-8; empty when there is none.
+std::string orvex_pictures_folder(void);
+
+// A UTF-8 path as std::filesystem takes it, and back. Plain text would be read in the
+// system's code page on Windows.
+inline std::filesystem::path orvex_path(const std::string& utf8) {
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+inline std::string orvex_utf8(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}

@@ -1,8 +1,9 @@
 // Files on POSIX systems: whole-file reads for the resource registry and the stamps its
-// change scan compares. A path is examined with stat before it is opened, so that a FIFO,
-// device or directory is refused without ever being opened (opening a FIFO for reading
-// blocks until a writer appears); the open itself is non-blocking, and the opened file is
-// checked again, in case the path was replaced in between.
+// change scan compares, files the engine writes, and the desktop's pictures folder. A path
+// is examined with stat before it is opened, so that a FIFO, device or directory is refused
+// without ever being opened (opening a FIFO for reading blocks until a writer appears); the
+// open itself is non-blocking, and the opened file is checked again, in case the path was
+// replaced in between.
 //
 // Index: Reporting / Stamps / Reading / Interface
 #include <fcntl.h>
@@ -12,6 +13,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 
 #include "files.hpp"
 #include "resources_internal.hpp"
@@ -166,4 +168,30 @@ OrvexFileStamp orvex_file_stamp(const char* path) {
     struct stat st;
     if (stat(path, &st) != 0) return OrvexFileStamp{};
     return stamp_of(st);
+}
+
+int32_t orvex_enter_directory(const char* path) { return chdir(path) == 0 ? 0 : -1; }
+
+FILE* orvex_file_open(const char* path, const char* mode) { return fopen(path, mode); }
+
+// $XDG_PICTURES_DIR, else its line in user-dirs.dirs (XDG_PICTURES_DIR="$HOME/Pictures"),
+// else ~/Pictures.
+std::string orvex_pictures_folder(void) {
+    const char* set = getenv("XDG_PICTURES_DIR");
+    if (set && *set) return set;
+    const char* home = getenv("HOME");
+    const std::string home_dir = home ? home : "";
+    const char* config = getenv("XDG_CONFIG_HOME");
+    const std::string dirs =
+        (config && *config ? std::string(config) : home_dir + "/.config") + "/user-dirs.dirs";
+    std::ifstream in(dirs);
+    std::string line;
+    const std::string key = "XDG_PICTURES_DIR=\"";
+    while (std::getline(in, line)) {
+        if (line.rfind(key, 0) != 0 || line.back() != '"') continue;
+        std::string value = line.substr(key.size(), line.size() - key.size() - 1);
+        if (value.rfind("$HOME", 0) == 0) value = home_dir + value.substr(5);
+        if (!value.empty() && value[0] == '/') return value;
+    }
+    return home_dir.empty() ? std::string() : home_dir + "/Pictures";
 }

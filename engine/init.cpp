@@ -6,7 +6,6 @@
 // Index: State / Reporting / Configuration checks / Start-up / Shutdown
 #include <SDL.h>
 #include <SDL_mixer.h>
-#include <unistd.h>
 
 #include <strings.h>
 
@@ -15,6 +14,7 @@
 #include <cstring>
 
 #include "engine_state.hpp"
+#include "files.hpp"
 #include "resources_internal.hpp"
 
 //------------------------------------------------------------------------------------------
@@ -115,7 +115,7 @@ static int32_t enter_base_directory(void) {
         orvex_report_sdl();
         return -1;
     }
-    const int rc = chdir(base);
+    const int32_t rc = orvex_enter_directory(base);
     SDL_free(base);
     if (rc != 0) {
         perror("ORVEX_Init");

@@ -32,6 +32,7 @@
 #endif
 
 #include "engine_state.hpp"
+#include "files.hpp"
 #include "resources_internal.hpp"
 
 //------------------------------------------------------------------------------------------
@@ -207,7 +208,7 @@ static void abandon_recording(void) {
     perror(rec.part.c_str());
     release_recording();
     std::error_code ignored;
-    std::filesystem::remove(rec.part, ignored);
+    std::filesystem::remove(orvex_path(rec.part), ignored);
     orvex_report_line("ORVEX_RecordInput: %s was not written; the recording has stopped\n",
                       rec.path.c_str());
     rec.lost = true;
@@ -285,7 +286,7 @@ static uint32_t reseed_rand(uint32_t* probe0, uint32_t* probe1) {
 static int32_t open_recording(const char* path) {
     rec.path = path;
     rec.part = rec.path + ".part";
-    rec.file = fopen(rec.part.c_str(), "wb");
+    rec.file = orvex_file_open(rec.part.c_str(), "wb");
     if (!rec.file) {
         perror(rec.part.c_str());
         return -1;
@@ -402,11 +403,11 @@ int32_t ORVEX_StopRecording(void) {
     const int closed = fclose(rec.file);
     rec.file = nullptr;
     std::error_code error;
-    if (closed == 0) std::filesystem::rename(rec.part, rec.path, error);
+    if (closed == 0) std::filesystem::rename(orvex_path(rec.part), orvex_path(rec.path), error);
     if (closed != 0 || error) {
         report_file("ORVEX_StopRecording", rec.path.c_str(),
                     closed != 0 ? strerror(errno) : error.message().c_str());
-        std::filesystem::remove(rec.part, error);
+        std::filesystem::remove(orvex_path(rec.part), error);
         release_recording();
         return -1;
     }
@@ -430,7 +431,7 @@ struct Loaded {
 
 // Reads the whole file; null with the reason in *why (the buffer is the caller's to free).
 static uint8_t* read_whole(const char* path, size_t* size, std::string* why) {
-    FILE* f = fopen(path, "rb");
+    FILE* f = orvex_file_open(path, "rb");
     if (!f) {
         *why = strerror(errno);
         return nullptr;

@@ -11,11 +11,11 @@
 // Index: State / The sprite file / Script (headless runs) / Frame / Entry
 #include <SDL.h>
 #include <SDL_image.h>
-#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include "input.hpp"
 #include "orvex.hpp"
@@ -183,7 +183,10 @@ int main(int argc, char** argv) {
         .width = 320, .height = 240, .scale = 2, .fps = 60, .show_cursor = 1, .title = "Controls"};
     if (ORVEX_Init(&config) != 0) return 1;
     atexit(ORVEX_Quit);
-    mkdir("controls", 0755);  // beside the program: start-up made that the working directory
+    // Beside the program: start-up made that the working directory. A folder left by an
+    // earlier run is fine.
+    std::error_code exists;
+    std::filesystem::create_directory("controls", exists);
     if (!write_sprite(24, 32, 0xFF50B4FF)) {
         fprintf(stderr, "controls: %s: %s\n", SPRITE_PATH, SDL_GetError());
         return 1;

@@ -6,9 +6,12 @@
 // or a start without sound gets one line in the player's words (startup.cpp). The command
 // line (options.cpp) may ask to record the play, replay one, or check a replay
 // (playback.cpp); 2 when it cannot be understood.
-// The named constants only: SDL.h would also bring SDL_main.h, which renames main on some
-// platforms.
+// On Windows SDL's start-up shim calls SDL_main, the name SDL_main.h gives main there (with
+// C linkage); elsewhere it changes nothing.
 #include <SDL_gamecontroller.h>
+#include <SDL_log.h>
+#include <SDL_main.h>
+#include <SDL_messagebox.h>
 #include <SDL_mouse.h>
 #include <SDL_scancode.h>
 
@@ -67,6 +70,35 @@ static int32_t start_canvas(void) {
     return 0;
 }
 
+// A Windows program started from Explorer has no console, so what start-up reports is lost
+// there: the last line the engine logged is kept and shown to the player in a message box.
+#ifdef _WIN32
+static char last_log[512];
+static SDL_LogOutputFunction default_log;
+static void* default_log_data;
+
+static void keep_log_line(void* data, int category, SDL_LogPriority priority, const char* line) {
+    snprintf(last_log, sizeof last_log, "%s", line);
+    default_log(data, category, priority, line);
+}
+#endif
+
+static void watch_start(void) {
+#ifdef _WIN32
+    SDL_LogGetOutputFunction(&default_log, &default_log_data);
+    SDL_LogSetOutputFunction(keep_log_line, default_log_data);
+#endif
+}
+
+static int start_failed(void) {
+#ifdef _WIN32
+    char text[sizeof last_log + 64];
+    snprintf(text, sizeof text, "Quillow could not start.\n\n%s", last_log);
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Quillow", text, nullptr);
+#endif
+    return 1;
+}
+
 //------------------------------------------------------------------------------------------
 // Entry
 //------------------------------------------------------------------------------------------
@@ -87,9 +119,10 @@ int main(int argc, char** argv) {
         .mixer = 1,
         .title = "Quillow",
     };
+    watch_start();
     if (ORVEX_Init(&config) != 0) {
         explain_engine_failure();
-        return 1;
+        return start_failed();
     }
     if (atexit(ORVEX_Quit) != 0) {
         perror("main:atexit");
@@ -98,7 +131,7 @@ int main(int argc, char** argv) {
     }
     set_window_icon();
     if (playback_start(&options) != 0) return 1;
-    if (start_canvas() != 0) return 1;
+    if (start_canvas() != 0) return start_failed();
     // Without the files or an audio device the game goes on silent.
     explain_sound(ORVEX_PlayMusic(THEME_MUSIC, MUSIC_LOOPS) == 0);
     bind_move();

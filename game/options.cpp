@@ -57,9 +57,13 @@ static bool take_file(int32_t argc, const char* const* argv, int32_t* i, std::st
         *error = std::string(name) + " needs a file name";
         return false;
     }
+    // SDL hands the command line over as UTF-8 on every platform, and the engine takes paths
+    // so; std::filesystem would read plain text in the system's code page on Windows.
+    const std::string_view text(file);
     std::error_code failed;
-    *slot = std::filesystem::absolute(file, failed).string();
-    if (failed) *slot = file;
+    const std::u8string full =
+        std::filesystem::absolute(std::u8string(text.begin(), text.end()), failed).u8string();
+    *slot = failed ? std::string(text) : std::string(full.begin(), full.end());
     return true;
 }
 

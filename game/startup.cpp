@@ -26,7 +26,9 @@ static bool unusual_driver(const char* driver) {
     return SDL_strcasecmp(driver, "x11") != 0 && SDL_strcasecmp(driver, "wayland") != 0;
 }
 
+#if !defined(_WIN32) && !defined(__APPLE__)
 static bool empty(const char* s) { return !s || !*s; }
+#endif
 
 std::string engine_failure_line(const char* display, const char* wayland_display,
                                 const char* video_driver, bool directory_failed) {

@@ -6,6 +6,9 @@
 set -euo pipefail
 mode="${1:-}"
 
+# The Windows build has its own list (cross compiler, Wine, SDL's source packages).
+if [ "$mode" = "windows" ]; then exec bash "$(dirname "$0")/../windows/deps.sh"; fi
+
 packages=(build-essential cmake pkg-config libsdl2-dev libsdl2-mixer-dev libsdl2-image-dev)
 packages+=(libxxhash-dev libgif-dev)  # frame digests and recording checksums; GIF capture
 packaging=(dpkg-dev file)  # dpkg-shlibdeps and file: CPack's dependency search

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -162,6 +163,40 @@ TEST(PreviewPng, AnUnwritablePathFailsAndLeavesNothing) {
 //------------------------------------------------------------------------------------------
 // Icon
 //------------------------------------------------------------------------------------------
+TEST(IconFile, ADirectoryEntryPerSizeLeadsToItsWholePng) {
+    const int sizes[] = {16, 256};
+    std::vector<std::vector<uint8_t>> pngs;
+    for (int n : sizes) {
+        std::vector<uint8_t> rgba((size_t)n * n * 4, (uint8_t)n);
+        pngs.push_back(png_rgba(rgba.data(), n, n));
+    }
+    const std::vector<uint8_t> ico = ico_file(pngs, sizes);
+    const auto le = [&ico](size_t at, int bytes) {
+        uint32_t v = 0;
+        for (int i = bytes - 1; i >= 0; i--) v = v << 8 | ico[at + i];
+        return v;
+    };
+    ASSERT_GE(ico.size(), 6u + 2 * 16);
+    EXPECT_EQ(le(0, 2), 0u);
+    EXPECT_EQ(le(2, 2), 1u) << "type: icon";
+    EXPECT_EQ(le(4, 2), 2u) << "count";
+    size_t end = 6 + 2 * 16;
+    for (size_t i = 0; i < 2; i++) {
+        const size_t entry = 6 + 16 * i;
+        EXPECT_EQ(ico[entry], sizes[i] == 256 ? 0 : sizes[i]) << "width, 0 for 256";
+        EXPECT_EQ(ico[entry + 1], ico[entry]) << "height";
+        EXPECT_EQ(le(entry + 4, 2), 1u) << "planes";
+        EXPECT_EQ(le(entry + 6, 2), 32u) << "bits";
+        const uint32_t size = le(entry + 8, 4), offset = le(entry + 12, 4);
+        EXPECT_EQ(size, pngs[i].size());
+        EXPECT_EQ(offset, end) << "images follow each other without gaps";
+        ASSERT_LE(size_t(offset) + size, ico.size());
+        EXPECT_TRUE(std::equal(pngs[i].begin(), pngs[i].end(), ico.begin() + offset));
+        end = size_t(offset) + size;
+    }
+    EXPECT_EQ(end, ico.size());
+}
+
 TEST(Icon, EverySizeHasClearCornersAnOpaqueBodyAndACrispTwoColourSquare) {
     const ImageSpec& bark = image_specs[7];
     std::vector<uint8_t> grey(bark.w * bark.h);

@@ -59,13 +59,9 @@ Picture gif_frame(const GifFileType* gif, int32_t i) {
 
 class Capture : public EngineTest {
 protected:
-    fs::path dir = fs::temp_directory_path() / ("orvex-capture-" + std::to_string(getpid()));
-    void SetUp() override { fs::create_directories(dir); }
-    void TearDown() override {
-        EngineTest::TearDown();
-        fs::remove_all(dir);
-    }
-    std::string at(const char* name) { return (dir / name).string(); }
+    TempDir tmp;
+    const fs::path dir = tmp.path;
+    std::string at(const char* name) { return tmp / name; }
 };
 
 TEST_F(Capture, ThePngIsThePresentedFrame) {
@@ -154,7 +150,7 @@ TEST(GifFrames, AtMostOneFrameIn20MsIsKeptAndShownFor20Ms) {
 }
 
 TEST_F(Capture, WithoutAPathFilesGoToThePicturesFolderUnderTheTitle) {
-    setenv("XDG_PICTURES_DIR", dir.c_str(), 1);
+    ScopedEnv pictures("XDG_PICTURES_DIR", utf8_of(dir).c_str());
     start();
     testing::internal::CaptureStdout();
     for (int32_t i = 0; i < 2; ++i) {
@@ -167,7 +163,6 @@ TEST_F(Capture, WithoutAPathFilesGoToThePicturesFolderUnderTheTitle) {
     ORVEX_DrawEnd();
     ASSERT_EQ(ORVEX_StopGifCapture(), 0);
     const std::string said = testing::internal::GetCapturedStdout();
-    unsetenv("XDG_PICTURES_DIR");
     std::vector<std::string> names;
     for (const auto& e : fs::directory_iterator(dir / "engine test"))
         names.push_back(e.path().filename().string());
@@ -194,7 +189,7 @@ TEST_F(Capture, AFailedWriteIsAMessageAndFramesGoOn) {
               std::string::npos);
     EXPECT_EQ(ORVEX_GetFrameCount(), 1u);
     testing::internal::CaptureStderr();
-    EXPECT_EQ(ORVEX_StartGifCapture((dir / "missing" / "a.gif").c_str()), -1);
+    EXPECT_EQ(ORVEX_StartGifCapture((tmp / "missing/a.gif").c_str()), -1);
     EXPECT_NE(testing::internal::GetCapturedStderr().find("ORVEX_StartGifCapture"),
               std::string::npos);
     EXPECT_EQ(ORVEX_IsCapturingGif(), 0);

@@ -3,9 +3,9 @@
 //
 // Index: What start-up creates / Audio / Failures / Shutdown and restart
 #include <SDL_mixer.h>
-#include <unistd.h>
 
 #include <climits>
+#include <filesystem>
 #include <string>
 
 #include "engine_fixture.hpp"
@@ -49,15 +49,13 @@ TEST_F(Startup, KeepsACopyOfTheConfigurationButNotTheTitle) {
 }
 
 TEST_F(Startup, MakesTheProgramsDirectoryTheWorkingDirectory) {
-    ASSERT_EQ(chdir("/"), 0);
+    std::filesystem::current_path(std::filesystem::temp_directory_path());
     start();
     char* base = SDL_GetBasePath();
     ASSERT_NE(base, nullptr);
-    std::string expected = base;
+    const std::filesystem::path expected(std::u8string(reinterpret_cast<const char8_t*>(base)));
     SDL_free(base);
-    char cwd[4096];
-    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-    EXPECT_EQ(std::string(cwd) + "/", expected);
+    EXPECT_EQ(std::filesystem::current_path() / "", expected);  // SDL's ends in a separator
 }
 
 TEST_F(Startup, PrimesTheMouseAtTheLogicalCentreAndAppliesTheHints) {

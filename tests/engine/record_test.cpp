@@ -3,8 +3,10 @@
 // check, the rand() and frame counter reset, and files that must be refused (every cut, every
 // flipped byte, foreign and newer ones) or cannot be written (a full disk). Pads and the
 // mouse in a window of another size replay as recorded too.
+#ifndef _WIN32
 #include <signal.h>
 #include <sys/resource.h>
+#endif
 
 #include <cstdlib>
 #include <filesystem>
@@ -79,17 +81,13 @@ void push_script_turn(int32_t turn) {
 
 class Record : public EngineTest {
 protected:
-    fs::path dir = fs::temp_directory_path() / ("orvex-record-" + std::to_string(getpid()));
-    std::string file = (dir / "play.rec").string();
+    TempDir tmp;
+    const fs::path dir = tmp.path;
+    std::string file = tmp / "play.rec";
 
     void SetUp() override {
-        fs::create_directories(dir);
         SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");  // no focus offscreen
         start();
-    }
-    void TearDown() override {
-        EngineTest::TearDown();
-        fs::remove_all(dir);
     }
 
     // Records the script; answers the state the program read in each turn.
@@ -430,6 +428,9 @@ TEST_F(Record, AFolderThatIsNotThereIsSaidAtOnce) {
 }
 
 TEST_F(Record, AFullDiskEndsTheRecordingWithoutAFileAndPlayGoesOn) {
+#ifdef _WIN32
+    GTEST_SKIP() << "a full disk is made with a file size limit, which Windows does not have";
+#else
     write_bytes(file, {'o', 'l', 'd'});
     signal(SIGXFSZ, SIG_IGN);
     rlimit saved;
@@ -456,6 +457,7 @@ TEST_F(Record, AFullDiskEndsTheRecordingWithoutAFileAndPlayGoesOn) {
     EXPECT_FALSE(fs::exists(file + ".part"));
     ORVEX_Cycle();
     EXPECT_EQ(ORVEX_StopRecording(), 0);
+#endif
 }
 
 TEST_F(Record, ASecondRecordingWaitsForTheFirstToStop) {

@@ -28,7 +28,11 @@ Parsed parse(std::initializer_list<const char*> args) {
     return p;
 }
 
-std::string absolute(const char* file) { return std::filesystem::absolute(file).string(); }
+std::string absolute(const char* file) {
+    const std::u8string full =
+        std::filesystem::absolute(std::u8string(reinterpret_cast<const char8_t*>(file))).u8string();
+    return std::string(full.begin(), full.end());
+}
 
 TEST(Options, NoArgumentsPlayTheGameAsAlways) {
     const Parsed p = parse({});
@@ -41,7 +45,15 @@ TEST(Options, NoArgumentsPlayTheGameAsAlways) {
 
 TEST(Options, FilesComeAfterTheOptionOrAnEqualsSignAndAreMadeAbsolute) {
     EXPECT_EQ(parse({"--record", "play.rec"}).options.record, absolute("play.rec"));
-    EXPECT_EQ(parse({"--record=/tmp/a.rec"}).options.record, "/tmp/a.rec");
+#ifdef _WIN32
+    const std::string rooted = absolute("/tmp/a.rec");  // with the current drive added
+#else
+    const std::string rooted = "/tmp/a.rec";
+#endif
+    EXPECT_EQ(parse({"--record=/tmp/a.rec"}).options.record, rooted);
+    // Names outside ASCII arrive as UTF-8 and stay so.
+    EXPECT_EQ(parse({"--replay", "\xC3\xA9t\xC3\xA9.rec"}).options.replay,
+              absolute("\xC3\xA9t\xC3\xA9.rec"));
     const Parsed check = parse({"--check", "--replay", "x.rec"});
     EXPECT_EQ(check.result, OPTIONS_PLAY);
     EXPECT_EQ(check.options.replay, absolute("x.rec"));

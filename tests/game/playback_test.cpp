@@ -62,6 +62,10 @@ TEST_F(Playback, ReplayedInTheSameProcessEveryFrameIsTheRecordedOne) {
 }
 
 TEST_F(Playback, ReplayedByTheGameInAFreshProcessEveryFrameMatches) {
+#ifdef _WIN32
+    GTEST_SKIP() << "a Windows shell cannot start the game by its build path; the replay "
+                    "check of the committed play-through runs it instead";
+#else
     const std::string command = std::string(QUILLOW_BINARY) + " --replay '" + file + "' --check";
     FILE* out = popen(command.c_str(), "r");
     ASSERT_NE(out, nullptr);
@@ -72,6 +76,7 @@ TEST_F(Playback, ReplayedByTheGameInAFreshProcessEveryFrameMatches) {
     EXPECT_EQ(said, "replay check passed: all 2028 frames of 2029 turns match\n");
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
+#endif
 }
 
 TEST_F(Playback, AGameThatPlaysDifferentlyIsCaughtAtItsFirstFrame) {

@@ -1,6 +1,9 @@
 // Writes the committed recording of a whole play-through: `make playthrough`, or
 // record_playthrough FILE with the headless drivers. Run it again whenever the game is meant
 // to play differently; the tests then replay the new file with `quillow --replay FILE --check`.
+// SDL_main.h gives main the name SDL's Windows start-up calls; elsewhere it changes nothing.
+#include <SDL_main.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>

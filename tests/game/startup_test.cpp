@@ -34,7 +34,12 @@ TEST(StartupAdvice, AWindowFailureNamesTheLikelyCauseAndWhatToTry) {
         {":0", nullptr, nullptr, true,
          "cannot enter the program's own directory (see above): check its permissions"},
     };
-    for (const Case& c : cases) {
+    for (Case& c : cases) {
+#ifdef _WIN32
+        // Windows has one window system: no display to name, whatever the variables say.
+        if (c.line.find("display") != std::string::npos)
+            c.line = "cannot open a window (see above): check the graphics driver";
+#endif
         EXPECT_EQ(engine_failure_line(c.display, c.wayland, c.driver, c.directory_failed), c.line)
             << (c.display ? c.display : "no DISPLAY") << ", " << (c.driver ? c.driver : "");
     }

@@ -213,19 +213,19 @@ TEST_F(InputErrors, TheSeventeenthActionStops) {
                                         "i", "j", "k", "l", "m", "n", "o", "p"};
     for (const char* n : names) input_new_action(n);
     EXPECT_EQ(nb_actions, INPUT_MAX_ACTIONS);
-    EXPECT_DEATH(input_new_action("q"), "Assertion `nb_actions < INPUT_MAX_ACTIONS' failed");
+    EXPECT_DEATH(input_new_action("q"), "Assertion.*nb_actions < INPUT_MAX_ACTIONS");
 }
 
 TEST_F(InputErrors, TheFifthBindStops) {
     input_new_action("move");
     for (int32_t sc : {44, 13, 9, 27}) input_bind_scancode("move", sc);
     EXPECT_DEATH(input_bind_scancode("move", 4),
-                 "Assertion `input\\[i\\].nb_binds < INPUT_MAX_BINDS' failed");
+                 "Assertion.*input\\[i\\].nb_binds < INPUT_MAX_BINDS");
 }
 
 TEST_F(InputErrors, AnUnknownNamePrintsItThenStops) {
     input_new_action("move");
-    EXPECT_DEATH(input_down("Move"), "input_down: bind 'Move' not found\n.*Assertion `0' failed");
+    EXPECT_DEATH(input_down("Move"), "input_down: bind 'Move' not found\n.*Assertion.*0");
     EXPECT_DEATH(input_up("mov"), "input_up: bind 'mov' not found\n");
     EXPECT_DEATH(input_pressed("moved"), "input_pressed: bind 'moved' not found\n");
     EXPECT_DEATH(input_released(""), "input_released: bind '' not found\n");
@@ -251,5 +251,5 @@ TEST_F(InputErrors, ANinthButtonBindOrAButtonOutsideItsTableStops) {
     EXPECT_DEATH(input_bind_mouse_button("x", 1), "input_bind_mouse_button: bind 'x' not found");
     for (int32_t b = 0; b < INPUT_MAX_DEVICE_BINDS; ++b) input_bind_gamepad_button("move", b);
     EXPECT_DEATH(input_bind_mouse_button("move", 1),
-                 "Assertion `input\\[i\\].nb_device_binds < INPUT_MAX_DEVICE_BINDS' failed");
+                 "Assertion.*input\\[i\\].nb_device_binds < INPUT_MAX_DEVICE_BINDS");
 }

@@ -25,8 +25,8 @@ protected:
         ASSERT_TRUE(engine.started);
         ASSERT_NE(orvex.config.mixer, 0) << "the dummy audio device did not open";
     }
+    TempDir dir;  // outlives the engine: Windows deletes no file a music stream holds open
     Engine engine{headless_config(64, 64, 1)};
-    TempDir dir;
 };
 
 ORVEX_PlaySoundArgs sound(ResourceId id, float volume) {

@@ -4,7 +4,6 @@
 // same.
 #include <SDL.h>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <cmath>

@@ -2,7 +2,6 @@
 // decoder allocates for them, on load and on reload, while ordinary files load as before.
 #include <SDL.h>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 #include <string>
 

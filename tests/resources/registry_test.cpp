@@ -214,7 +214,7 @@ TEST_F(Registry, BlocksAndFilesOf2GiBOrMoreAreRefusedNotTruncated) {
 
     const std::string big = dir / "big.bin";  // sparse: takes no room on disk
     write_file(big, {});
-    std::filesystem::resize_file(big, 0x80000000u);
+    std::filesystem::resize_file(big, 0x80000000ULL);
     err = stderr_of([&] { EXPECT_EQ(ORVEX_LoadResource(big.c_str()), 0u); });
     EXPECT_EQ(err, big + ": file of 2147483648 bytes is too large (2 GiB or more)\n");
     EXPECT_EQ(orvex.registry.count, 0u);

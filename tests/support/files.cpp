@@ -4,6 +4,11 @@
 // Index: Directories and whole files / Little-endian fields / Images / Sounds
 #include "files.hpp"
 
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#endif
+
 #include <atomic>
 #include <chrono>
 #include <fstream>
@@ -37,8 +42,21 @@ TempDir::~TempDir() {
     fs::remove_all(path, ignored);
 }
 
+std::string TempDir::operator/(const std::string& name) const {
+    return utf8_of(path / utf8_path(name));
+}
+
+fs::path utf8_path(const std::string& path) {
+    return fs::path(std::u8string(path.begin(), path.end()));
+}
+
+std::string utf8_of(const fs::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
 bool write_file(const std::string& path, const Bytes& bytes) {
-    std::ofstream out(fs::path(path), std::ios::binary | std::ios::trunc);
+    std::ofstream out(utf8_path(path), std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     out.close();
     return bool(out);
@@ -48,19 +66,33 @@ bool write_file_atomic(const std::string& path, const Bytes& bytes) {
     const std::string scratch = path + "." + unique_name("part-");
     if (!write_file(scratch, bytes)) return false;
     std::error_code error;
-    fs::rename(scratch, path, error);
-    if (error) fs::remove(scratch, error);
+    fs::rename(utf8_path(scratch), utf8_path(path), error);
+    if (error) fs::remove(utf8_path(scratch), error);
     return !error;
 }
 
 Bytes read_file(const std::string& path) {
-    std::ifstream in(fs::path(path), std::ios::binary);
+    std::ifstream in(utf8_path(path), std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 Bytes text(const std::string& s) { return Bytes(s.begin(), s.end()); }
 
+// Windows keeps file times in 100 ns ticks since 1601, but std::filesystem there sets them
+// through the C library, in whole seconds only: the ticks are set directly instead.
 bool set_mtime(const std::string& path, int64_t sec, int64_t nsec) {
+#ifdef _WIN32
+    const std::wstring wide = utf8_path(path).wstring();
+    HANDLE file = CreateFileW(wide.c_str(), FILE_WRITE_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    const uint64_t ticks = uint64_t(sec * 10000000 + nsec / 100 + 116444736000000000);
+    const FILETIME time = {DWORD(ticks), DWORD(ticks >> 32)};
+    const bool set = SetFileTime(file, nullptr, nullptr, &time) != 0;
+    CloseHandle(file);
+    return set;
+#else
     using namespace std::chrono;
     const sys_time<nanoseconds> when{seconds{sec} + nanoseconds{nsec}};
     std::error_code error;
@@ -72,8 +104,9 @@ bool set_mtime(const std::string& path, int64_t sec, int64_t nsec) {
 #else
     const fs::file_time_type stamp = file_clock::from_sys(when);
 #endif
-    fs::last_write_time(path, stamp, error);
+    fs::last_write_time(utf8_path(path), stamp, error);
     return !error;
+#endif
 }
 
 //------------------------------------------------------------------------------------------

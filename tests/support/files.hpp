@@ -1,6 +1,6 @@
 // Files for tests: a scratch directory per test, whole files written and read back, small
 // BMP and WAV files built byte by byte, and modification times set exactly so that change
-// scans need no waiting. Portable: std::filesystem throughout.
+// scans need no waiting. Portable: std::filesystem throughout, paths as UTF-8 text.
 #pragma once
 
 #include <cstdint>
@@ -22,9 +22,15 @@ struct TempDir {
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
-    std::string operator/(const std::string& name) const { return (path / name).string(); }
+    // The path of `name` in the directory, as UTF-8.
+    std::string operator/(const std::string& name) const;
     std::filesystem::path path;
 };
+
+// Paths as the engine takes them, UTF-8 text, and as the file system library takes them. On
+// Windows a path made from plain text would be read in the system's code page instead.
+std::filesystem::path utf8_path(const std::string& path);
+std::string utf8_of(const std::filesystem::path& path);
 
 // A path in the temporary directory that no other test process picks; nothing is created.
 std::filesystem::path scratch_path(const char* prefix);

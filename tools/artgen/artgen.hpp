@@ -106,6 +106,7 @@ std::vector<uint8_t> tone_map(const Canvas& c, const std::vector<uint32_t>& hist
 void dither_preview(const uint8_t* grey, int n, uint32_t* state, uint8_t* out);
 bool write_png_grey(const std::string& path, const uint8_t* pix, int w, int h);
 bool write_png_rgba(const std::string& path, const uint8_t* pix, int w, int h);
+std::vector<uint8_t> png_rgba(const uint8_t* pix, int w, int h);  // the file's bytes
 
 //------------------------------------------------------------------------------------------
 // Icon
@@ -114,3 +115,7 @@ bool write_png_rgba(const std::string& path, const uint8_t* pix, int w, int h);
 // top, straight alpha. `bark` is the tone-mapped player texture, bark_w pixels wide.
 std::vector<uint8_t> paint_icon(int size, const std::vector<uint8_t>& bark, int bark_w);
 extern const int icon_sizes[7];  // the hicolor sizes artgen --icon writes
+
+// A Windows icon file holding one PNG image per size (sizes[i] x sizes[i] pixels, 1 to 256),
+// as Windows since Vista reads them.
+std::vector<uint8_t> ico_file(const std::vector<std::vector<uint8_t>>& pngs, const int* sizes);

@@ -139,3 +139,21 @@ std::vector<uint8_t> paint_icon(int size, const std::vector<uint8_t>& bark, int 
         }
     return rgba;
 }
+
+// ICONDIR (reserved, type 1 = icon, count), one 16-byte ICONDIRENTRY per image (width and
+// height, 0 meaning 256; no palette; 1 plane; 32 bits; byte count; offset), then the images.
+std::vector<uint8_t> ico_file(const std::vector<std::vector<uint8_t>>& pngs, const int* sizes) {
+    std::vector<uint8_t> out;
+    const auto put = [&out](uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; i++) out.push_back((uint8_t)(v >> (8 * i)));
+    };
+    put(0, 2), put(1, 2), put((uint32_t)pngs.size(), 2);
+    uint32_t offset = 6 + 16 * (uint32_t)pngs.size();
+    for (size_t i = 0; i < pngs.size(); i++) {
+        put(sizes[i] & 0xff, 1), put(sizes[i] & 0xff, 1), put(0, 1), put(0, 1);
+        put(1, 2), put(32, 2), put((uint32_t)pngs[i].size(), 4), put(offset, 4);
+        offset += (uint32_t)pngs[i].size();
+    }
+    for (const std::vector<uint8_t>& p : pngs) out.insert(out.end(), p.begin(), p.end());
+    return out;
+}

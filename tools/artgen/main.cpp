@@ -1,10 +1,12 @@
 // artgen: paints the game's eight pictures and writes each as a raw 8-bit file
 // (<name>.raw, width x height bytes, row-major), or, with --sheet, reads those raw files back
 // and writes a PNG contact sheet of every picture next to its dithered view, or, with --icon,
-// writes the application icon as a hicolor tree of PNGs plus one raw RGBA copy to embed.
+// writes the application icon as a hicolor tree of PNGs, one raw RGBA copy to embed and a
+// Windows icon file.
 #include "artgen.hpp"
 #include "../common/write_file.hpp"
 
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 #include <cstdio>
@@ -98,9 +100,12 @@ static int sheet(const std::string& dir, const std::string& out) {
 //------------------------------------------------------------------------------------------
 // Icon
 //------------------------------------------------------------------------------------------
-// <dir>/<n>x<n>/apps/quillow.png for every hicolor size, and <dir>/icon_64.rgba: 64 x 64
-// pixels, 4 bytes each (R, G, B, A), row-major from the top, for a program to embed.
+// <dir>/<n>x<n>/apps/quillow.png for every hicolor size, <dir>/icon_64.rgba: 64 x 64
+// pixels, 4 bytes each (R, G, B, A), row-major from the top, for a program to embed, and
+// <dir>/quillow.ico with Explorer's small, medium, large and extra large sizes.
 static int icon(const std::string& dir) {
+    static const int ico_sizes[] = {16, 32, 48, 256};
+    std::vector<std::vector<uint8_t>> ico_pngs;
     const ImageSpec& bark = image_specs[7];
     std::vector<uint8_t> grey = tone_map(
         bark.paint(bark.w, bark.h), tone_histogram(tone_targets[7], (uint32_t)(bark.w * bark.h)));
@@ -115,8 +120,11 @@ static int icon(const std::string& dir) {
         std::vector<uint8_t> rgba = paint_icon(n, grey, bark.w);
         if (!write_png_rgba(sub + "/quillow.png", rgba.data(), n, n)) return 1;
         if (n == 64 && !write_raw(dir + "/icon_64.rgba", rgba)) return 1;
+        if (std::find(std::begin(ico_sizes), std::end(ico_sizes), n) != std::end(ico_sizes))
+            ico_pngs.push_back(png_rgba(rgba.data(), n, n));
     }
-    return 0;
+    const std::vector<uint8_t> ico = ico_file(ico_pngs, ico_sizes);
+    return write_file_atomically(dir + "/quillow.ico", ico.data(), ico.size()) ? 0 : 1;
 }
 
 //------------------------------------------------------------------------------------------

@@ -79,8 +79,8 @@ static std::vector<uint8_t> zlib_stored(const uint8_t* pix, size_t row, int h) {
 // Writing
 //------------------------------------------------------------------------------------------
 // colour_type is PNG's: 0 grey (1 byte a pixel), 6 RGBA (4 bytes); always 8 bits a channel.
-static bool write_png(const std::string& path, const uint8_t* pix, int w, int h,
-                      uint8_t colour_type, int channels) {
+static std::vector<uint8_t> png(const uint8_t* pix, int w, int h, uint8_t colour_type,
+                                int channels) {
     std::vector<uint8_t> out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
     std::vector<uint8_t> ihdr;
     put32(ihdr, (uint32_t)w);
@@ -89,13 +89,17 @@ static bool write_png(const std::string& path, const uint8_t* pix, int w, int h,
     chunk(out, "IHDR", ihdr);
     chunk(out, "IDAT", zlib_stored(pix, (size_t)w * channels, h));
     chunk(out, "IEND", {});
+    return out;
+}
+
+std::vector<uint8_t> png_rgba(const uint8_t* pix, int w, int h) { return png(pix, w, h, 6, 4); }
+
+bool write_png_grey(const std::string& path, const uint8_t* pix, int w, int h) {
+    const std::vector<uint8_t> out = png(pix, w, h, 0, 1);
     return write_file_atomically(path, out.data(), out.size());
 }
 
-bool write_png_grey(const std::string& path, const uint8_t* pix, int w, int h) {
-    return write_png(path, pix, w, h, 0, 1);
-}
-
 bool write_png_rgba(const std::string& path, const uint8_t* pix, int w, int h) {
-    return write_png(path, pix, w, h, 6, 4);
+    const std::vector<uint8_t> out = png_rgba(pix, w, h);
+    return write_file_atomically(path, out.data(), out.size());
 }
