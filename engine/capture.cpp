@@ -68,12 +68,7 @@ static std::string new_capture_path(const char* ext) {
         stem += static_cast<char>(isalnum(static_cast<unsigned char>(c)) ? tolower(c) : '-');
     char stamp[32];
     const time_t now = time(nullptr);
-    struct tm local;
-#ifdef _WIN32
-    localtime_s(&local, &now);
-#else
-    localtime_r(&now, &local);
-#endif
+    const struct tm local = orvex_local_time(now);
     strftime(stamp, sizeof stamp, "-%Y%m%d-%H%M%S", &local);
     const std::string base = orvex_utf8(orvex_path(folder) / (stem + stamp));
     std::error_code error;

@@ -1,6 +1,7 @@
 // Private to the engine: reading a file whole and telling when it changed, the operating
 // system's side of the resource registry, entering the folder start-up works in, opening the
-// files the engine writes, and where the user keeps pictures. One
+// files the engine writes and making them durable, the local time they are named by, and
+// where the user keeps pictures. One
 // implementation per platform provides these operations (files_posix.cpp on Linux and other
 // POSIX systems, files_windows.cpp on Windows); nothing else in the engine touches files
 // directly. Paths are UTF-8, as SDL gives and takes them on every platform.
@@ -18,6 +19,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <string>
 
@@ -66,6 +68,14 @@ int32_t orvex_enter_directory(const char* path);
 // Opens `path` with fopen's `mode`, for files the engine writes (recordings, captures) or
 // reads whole on its own; null with errno set, as fopen.
 FILE* orvex_file_open(const char* path, const char* mode);
+
+// Flushes `file` and waits until what it holds is on the disk, so that a file renamed into
+// place afterwards is whole even after a power cut; false when either step fails (errno set).
+bool orvex_file_sync(FILE* file);
+
+// The local calendar time of `when`, for the names of files the engine writes (the C
+// library's localtime, without its shared result).
+struct tm orvex_local_time(time_t when);
 
 // The user's pictures folder as the desktop names it, as UTF-8; empty when there is none.
 std::string orvex_pictures_folder(void);

@@ -174,6 +174,14 @@ int32_t orvex_enter_directory(const char* path) { return chdir(path) == 0 ? 0 : 
 
 FILE* orvex_file_open(const char* path, const char* mode) { return fopen(path, mode); }
 
+bool orvex_file_sync(FILE* file) { return fflush(file) == 0 && fsync(fileno(file)) == 0; }
+
+struct tm orvex_local_time(time_t when) {
+    struct tm local = {};
+    localtime_r(&when, &local);
+    return local;
+}
+
 // $XDG_PICTURES_DIR, else its line in user-dirs.dirs (XDG_PICTURES_DIR="$HOME/Pictures"),
 // else ~/Pictures.
 std::string orvex_pictures_folder(void) {

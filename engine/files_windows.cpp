@@ -14,6 +14,7 @@
 #include <shlobj.h>
 
 #include <direct.h>
+#include <io.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -287,6 +288,14 @@ FILE* orvex_file_open(const char* path, const char* mode) {
     FILE* file = _wfopen(wide, wide_mode);
     free(wide);
     return file;
+}
+
+bool orvex_file_sync(FILE* file) { return fflush(file) == 0 && _commit(_fileno(file)) == 0; }
+
+struct tm orvex_local_time(time_t when) {
+    struct tm local = {};
+    localtime_s(&local, &when);
+    return local;
 }
 
 // $XDG_PICTURES_DIR when set (as on other systems, so that a run can be pointed elsewhere),

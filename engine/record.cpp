@@ -25,12 +25,6 @@
 #include <filesystem>
 #include <string>
 
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
-
 #include "engine_state.hpp"
 #include "files.hpp"
 #include "resources_internal.hpp"
@@ -368,16 +362,6 @@ static void recorder_end(void) {
     rec.turns++;
 }
 
-// Everything reaches the disk before the file takes its name.
-static bool sync_file(FILE* f) {
-    if (fflush(f) != 0) return false;
-#ifdef _WIN32
-    return _commit(_fileno(f)) == 0;
-#else
-    return fsync(fileno(f)) == 0;
-#endif
-}
-
 static bool write_end_block(void) {
     uint8_t* p = put_le(payload(), rec.turns, 4);
     p = put_le(p, rec.frames, 4);
@@ -392,7 +376,7 @@ int32_t ORVEX_StopRecording(void) {
     }
     close_recorded_turn();
     bool written = flush_turns() && write_end_block();
-    if (written && !sync_file(rec.file)) {
+    if (written && !orvex_file_sync(rec.file)) {
         abandon_recording();
         written = false;
     }
