@@ -16,7 +16,6 @@
 #include <gif_lib.h>
 
 #include <cctype>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -382,8 +381,8 @@ int32_t ORVEX_StartGifCapture(const char* path) {
     cap.gif.indices =
         static_cast<uint8_t*>(malloc(size_t(orvex.config.width) * orvex.config.height));
     int error = 0;
-    cap.gif.stream = cap.gif.indices ? orvex_file_open(cap.gif.path.c_str(), "wb") : nullptr;
-    const char* opened = cap.gif.stream ? nullptr : strerror(errno);
+    const char* opened = nullptr;
+    cap.gif.stream = cap.gif.indices ? orvex_file_create(cap.gif.path.c_str(), &opened) : nullptr;
     cap.gif.file = cap.gif.stream ? EGifOpen(cap.gif.stream, write_gif, &error) : nullptr;
     if (!cap.gif.file) {
         orvex_report_line("ORVEX_StartGifCapture: %s: %s\n", cap.gif.path.c_str(),

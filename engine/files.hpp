@@ -65,9 +65,16 @@ OrvexFileStamp orvex_file_stamp(const char* path);
 // 0, or -1 with errno set (nothing reported: the caller says what it was doing).
 int32_t orvex_enter_directory(const char* path);
 
-// Opens `path` with fopen's `mode`, for files the engine writes (recordings, captures) or
-// reads whole on its own; null with errno set, as fopen.
-FILE* orvex_file_open(const char* path, const char* mode);
+// What `path` leads to when that is neither a regular file nor nothing, as a message tail
+// ("is a directory", "is a FIFO", ...); null for a regular file or a path that names nothing.
+// Never opens it.
+const char* orvex_file_kind(const char* path);
+
+// Opens `path` for writing from its start (created, or cut to nothing), for the files the
+// engine writes (recordings, captures). The open never blocks, and what it opened must be a
+// regular file: a FIFO, device or folder is refused at once. Null with *why set to the reason
+// ("is a FIFO", or the system's error text) for the caller to report.
+FILE* orvex_file_create(const char* path, const char** why);
 
 // Flushes `file` and waits until what it holds is on the disk, so that a file renamed into
 // place afterwards is whole even after a power cut; false when either step fails (errno set).

@@ -172,7 +172,38 @@ OrvexFileStamp orvex_file_stamp(const char* path) {
 
 int32_t orvex_enter_directory(const char* path) { return chdir(path) == 0 ? 0 : -1; }
 
-FILE* orvex_file_open(const char* path, const char* mode) { return fopen(path, mode); }
+const char* orvex_file_kind(const char* path) {
+    struct stat st;
+    if (stat(path, &st) != 0) return nullptr;
+    return kind_of(st.st_mode);
+}
+
+// Looked at first, so that a FIFO is named as one (opened without a reader, it says "No such
+// device or address"); O_NONBLOCK, since opening a FIFO for writing waits for a reader
+// otherwise; checked again once open, in case the path was replaced in between.
+FILE* orvex_file_create(const char* path, const char** why) {
+    if (const char* kind = orvex_file_kind(path)) {
+        *why = kind;
+        return nullptr;
+    }
+    const int fd =
+        open(path, O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        *why = strerror(errno);
+        return nullptr;
+    }
+    struct stat st;
+    const char* kind = fstat(fd, &st) != 0 ? strerror(errno) : kind_of(st.st_mode);
+    const int flags = fcntl(fd, F_GETFL);
+    if (!kind && (flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0))
+        kind = strerror(errno);
+    FILE* file = kind ? nullptr : fdopen(fd, "wb");
+    if (!file) {
+        *why = kind ? kind : strerror(errno);
+        close(fd);
+    }
+    return file;
+}
 
 bool orvex_file_sync(FILE* file) { return fflush(file) == 0 && fsync(fileno(file)) == 0; }
 

@@ -277,16 +277,34 @@ int32_t orvex_enter_directory(const char* path) {
     return rc == 0 ? 0 : -1;
 }
 
-FILE* orvex_file_open(const char* path, const char* mode) {
-    wchar_t wide_mode[8];
-    if (MultiByteToWideChar(CP_UTF8, 0, mode, -1, wide_mode, 8) <= 0) {
-        errno = EINVAL;
-        return nullptr;
-    }
+const char* orvex_file_kind(const char* path) {
     wchar_t* wide = wide_path(path);
     if (!wide) return nullptr;
-    FILE* file = _wfopen(wide, wide_mode);
+    const DWORD attributes = GetFileAttributesW(wide);
     free(wide);
+    if (attributes == INVALID_FILE_ATTRIBUTES) return nullptr;
+    return attributes & FILE_ATTRIBUTE_DIRECTORY ? "is a directory" : nullptr;
+}
+
+// A pipe or device opened by name does not wait for its other end on Windows; the check on
+// the opened handle refuses it all the same.
+FILE* orvex_file_create(const char* path, const char** why) {
+    wchar_t* wide = wide_path(path);
+    FILE* file = wide ? _wfopen(wide, L"wb") : nullptr;
+    free(wide);
+    if (!file) {
+        *why = strerror(errno);
+        return nullptr;
+    }
+    const HANDLE handle = HANDLE(_get_osfhandle(_fileno(file)));
+    BY_HANDLE_FILE_INFORMATION info;
+    const char* kind =
+        GetFileInformationByHandle(handle, &info) ? kind_of(handle, info) : "is not a regular file";
+    if (kind) {
+        fclose(file);
+        *why = kind;
+        return nullptr;
+    }
     return file;
 }
 

@@ -277,12 +277,19 @@ static uint32_t reseed_rand(uint32_t* probe0, uint32_t* probe1) {
     return seed;
 }
 
+// The recording goes to "<path>.part" and is renamed to `path` at its end: both must be
+// regular files or nothing, which is said at once rather than when the play is over.
 static int32_t open_recording(const char* path) {
     rec.path = path;
     rec.part = rec.path + ".part";
-    rec.file = orvex_file_open(rec.part.c_str(), "wb");
+    if (const char* kind = orvex_file_kind(path)) {
+        orvex_report_line("%s: %s\n", path, kind);  // as the file reader says it
+        return -1;
+    }
+    const char* why = nullptr;
+    rec.file = orvex_file_create(rec.part.c_str(), &why);
     if (!rec.file) {
-        perror(rec.part.c_str());
+        orvex_report_line("%s: %s\n", rec.part.c_str(), why);
         return -1;
     }
     setvbuf(rec.file, nullptr, _IONBF, 0);  // whole blocks are written at once
@@ -413,30 +420,24 @@ struct Loaded {
     uint32_t turns, frames;
 };
 
-// Reads the whole file; null with the reason in *why (the buffer is the caller's to free).
-static uint8_t* read_whole(const char* path, size_t* size, std::string* why) {
-    FILE* f = orvex_file_open(path, "rb");
-    if (!f) {
-        *why = strerror(errno);
+// Reads the whole file through the engine's file reader, which refuses at once what is not
+// a regular file (a FIFO never blocks) and reads files under /proc to their end; null after
+// reporting (the buffer is the caller's to free). A file whose size already says it is too
+// large is refused before it is read.
+static uint8_t* read_whole(const char* path, size_t* size) {
+    if (orvex_file_stamp(path).size > MAX_FILE_BYTES) {
+        report_file("ORVEX_ReplayInput", path, "too large to be a recording");
         return nullptr;
     }
-    uint8_t* data = nullptr;
-    int64_t length = -1;
-    if (fseek(f, 0, SEEK_END) == 0) length = ftell(f);
-    if (length < 0 || fseek(f, 0, SEEK_SET) != 0) {
-        *why = strerror(errno);
-    } else if (length > MAX_FILE_BYTES) {
-        *why = "too large to be a recording";
-    } else if (!(data = static_cast<uint8_t*>(malloc(length > 0 ? length : 1)))) {
-        *why = "out of memory";
-    } else if (fread(data, 1, length, f) != static_cast<size_t>(length)) {
-        *why = ferror(f) ? strerror(errno) : "changed while being read";
-        free(data);
-        data = nullptr;
+    OrvexFileBlock block;
+    if (orvex_file_read(path, "ORVEX_ReplayInput", &block) != 0) return nullptr;
+    if (block.size > MAX_FILE_BYTES) {
+        report_file("ORVEX_ReplayInput", path, "too large to be a recording");
+        free(block.bytes);
+        return nullptr;
     }
-    fclose(f);
-    *size = static_cast<size_t>(length);
-    return data;
+    *size = static_cast<size_t>(block.size);
+    return block.bytes;
 }
 
 static bool check_header(const uint8_t* d, size_t size, Loaded* out, std::string* why) {
@@ -551,9 +552,10 @@ static bool same_rand(const Loaded* l) {
     return r0 == l->probe0 && r1 == l->probe1;
 }
 
+// False with the reason in *why, or with *why empty when the reader said it already.
 static bool load_recording(const char* path, Loaded* out, std::string* why) {
     size_t size = 0;
-    uint8_t* data = read_whole(path, &size, why);
+    uint8_t* data = read_whole(path, &size);
     if (!data) return false;
     *out = {};
     bool ok = check_header(data, size, out, why);
@@ -609,7 +611,7 @@ int32_t ORVEX_ReplayInput(const char* path) {
     Loaded loaded;
     std::string why;
     if (!load_recording(path, &loaded, &why)) {
-        report_file("ORVEX_ReplayInput", path, why.c_str());
+        if (!why.empty()) report_file("ORVEX_ReplayInput", path, why.c_str());
         return -1;
     }
     const bool live_valid = rep.active && rep.live_valid;  // a replay replaced mid-way

@@ -2,6 +2,7 @@
 // this process and in a fresh `quillow --replay FILE --check`, a changed game is caught at its
 // first frame, and the verdict names what went wrong. The world is test_game's (game_test.cpp).
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -12,6 +13,7 @@
 #include "orvex.hpp"
 #include "playback.hpp"
 #include "playthrough.hpp"
+#include "support.hpp"
 
 namespace fs = std::filesystem;
 
@@ -126,5 +128,63 @@ TEST(PlaybackVerdict, NamesTheFirstDifferenceAnEarlyEndOrAGameThatWentOn) {
     EXPECT_FALSE(playback_verdict(&unseen, false, line, sizeof line));
     EXPECT_STREQ(line, "replay check failed: 8 of 9 recorded frames were presented");
 }
+
+//------------------------------------------------------------------------------------------
+// Hostile paths, given to the game itself
+//------------------------------------------------------------------------------------------
+#ifndef _WIN32
+struct GameRun {
+    int status;  // exit status; 124 (timeout's) when it still ran after 20 s
+    std::string said;
+};
+
+GameRun run_game(const std::string& args) {
+    const std::string command = "SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy timeout 20 " +
+                                std::string(QUILLOW_BINARY) + " " + args + " 2>&1 </dev/null";
+    FILE* out = popen(command.c_str(), "r");
+    GameRun run = {-1, ""};
+    if (!out) return run;
+    char line[512];
+    while (fgets(line, sizeof line, out)) run.said += line;
+    const int status = pclose(out);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+// Nothing that is not a regular file is opened in a way that waits: each ends at once with
+// status 1 and says what the path leads to.
+TEST(HostilePaths, RecordingsThatAreNoFileEndAtOnceWithTheReason) {
+    support::TempDir dir;
+    ASSERT_EQ(mkfifo((dir / "fifo.rec").c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo((dir / "part.rec.part").c_str(), 0600), 0);
+    fs::create_directory(dir.path / "folder.rec");
+    fs::create_symlink(dir.path / "none" / "x", dir.path / "dangling.rec");
+    fs::create_symlink(dir.path / "none" / "x", dir.path / "dangling.rec.part");
+    const struct {
+        const char* option;
+        std::string path;
+        std::string reason;
+    } cases[] = {
+        {"--replay", dir / "fifo.rec", dir / "fifo.rec: is a FIFO"},
+        {"--replay", dir / "folder.rec", dir / "folder.rec: is a directory"},
+        {"--replay", "/proc/self/status", "/proc/self/status: not a recording"},
+        {"--replay", "/dev/null", "/dev/null: is a character device"},
+        {"--replay", dir / "dangling.rec", dir / "dangling.rec: No such file or directory"},
+        {"--record", dir / "fifo.rec", dir / "fifo.rec: is a FIFO"},
+        {"--record", dir / "part.rec", dir / "part.rec.part: is a FIFO"},
+        {"--record", dir / "folder.rec", dir / "folder.rec: is a directory"},
+        {"--record", "/dev/null", "/dev/null: is a character device"},
+        {"--record", "/proc/self/status", "/proc/self/status.part: No such file or directory"},
+        {"--record", dir / "dangling.rec", dir / "dangling.rec.part: No such file or directory"},
+    };
+    for (const auto& c : cases) {
+        const bool replay = std::string(c.option) == "--replay";
+        const GameRun run =
+            run_game(std::string(c.option) + " '" + c.path + "'" + (replay ? " --check" : ""));
+        EXPECT_EQ(run.status, 1) << c.option << " " << c.path << ": " << run.said;
+        EXPECT_NE(run.said.find(c.reason), std::string::npos) << run.said;
+    }
+}
+#endif
 
 }  // namespace
