@@ -57,6 +57,12 @@ static bool take_file(int32_t argc, const char* const* argv, int32_t* i, std::st
         *error = std::string(name) + " needs a file name";
         return false;
     }
+    // An option where its file should be (--record --check) is a slip, not a file name.
+    if (std::string_view(file).substr(0, 2) == "--") {
+        *error = std::string(name) + " needs a file name, not '" + file +
+                 "' (a file named so is given as ./" + file + ")";
+        return false;
+    }
     // SDL hands the command line over as UTF-8 on every platform, and the engine takes paths
     // so; std::filesystem would read plain text in the system's code page on Windows.
     const std::string_view text(file);
@@ -96,6 +102,7 @@ int32_t parse_options(int32_t argc, const char* const* argv, GameOptions* option
             return 0;
         }
         if (arg == "--check") {
+            if (options->check) return mistake("--check is given twice");
             options->check = true;
         } else if (is_option(arg, "--record")) {
             if (!take_file(argc, argv, &i, "--record", &options->record, &error))

@@ -84,6 +84,13 @@ TEST(Options, MistakesAreNamedAndLeaveWithTwo) {
         {{"--record", "a", "--replay", "b"},
          "quillow: --record and --replay cannot be used together\n"},
         {{"--check"}, "quillow: --check needs --replay FILE\n"},
+        {{"--check", "--check", "--replay", "a"}, "quillow: --check is given twice\n"},
+        {{"--record", "--check"},
+         "quillow: --record needs a file name, not '--check' (a file named so is given as "
+         "./--check)\n"},
+        {{"--replay=--help"},
+         "quillow: --replay needs a file name, not '--help' (a file named so is given as "
+         "./--help)\n"},
     };
     for (const auto& c : cases) {
         const Parsed p = parse(c.args);
