@@ -18,7 +18,7 @@ build="$(cd "$1" && pwd)"
 seconds="$2"
 shift 2
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(image sound headers canvas draw)
+[ ${#targets[@]} -gt 0 ] || targets=(image sound headers canvas draw record)
 
 export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy
 export ASAN_OPTIONS="detect_leaks=1:allocator_may_return_null=1"
@@ -29,12 +29,16 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 # up to that pass, while the resident memory stays limited.
 limits=(-timeout=20 -rss_limit_mb=3072 -malloc_limit_mb=4200)
 
-# run TARGET LOG ARGS...: the fuzzer with the common options; its status.
+# run TARGET LOG ARGS...: the fuzzer with the common options and the target's own; its status.
+# Recordings: up to two whole turn blocks (a file may hold 256 MiB; longer inputs only make
+# each run slower), and without the line the engine writes for every refused file, some
+# 20 MB a minute (sanitizer reports still reach the log; replay an artifact to see the line).
 run() {
-  local target="$1" log="$2"
+  local target="$1" log="$2" own=()
   shift 2
-  "$build/fuzz/fuzz_$target" "${limits[@]}" -artifact_prefix="$build/fuzz/artifacts/$target-" \
-    "$@" >>"$log" 2>&1
+  [ "$target" = record ] && own=(-max_len=140000 -close_fd_mask=2)
+  "$build/fuzz/fuzz_$target" "${limits[@]}" "${own[@]}" \
+    -artifact_prefix="$build/fuzz/artifacts/$target-" "$@" >>"$log" 2>&1
 }
 
 status=0

@@ -6,7 +6,8 @@ from deep inside each decoder), a few made to the edge of what the header checks
 and the hostile files that once broke the engine (regression seeds, named "regress-*"; the
 ones fuzzing found, "regress-fuzz-*", are copied in by hand and left alone here).
 JPEG, Ogg Vorbis and FLAC seeds are encoded with ImageMagick's convert, oggenc and flac when
-those are installed; the other formats are built byte by byte. Deterministic: running it again changes nothing.
+those are installed, and recordings by the engine itself (fuzz_record --write-seeds); the other
+formats are built byte by byte. Deterministic: running it again changes nothing.
 
 Usage: fuzz/seeds.py [CORPUS_DIR]    (default: the corpus/ folder beside this script)
 """
@@ -260,6 +261,52 @@ def sounds():
 
 
 # ---------------------------------------------------------------------------------------
+# Recordings (the engine writes the valid ones: their blocks carry XXH3 checksums)
+# ---------------------------------------------------------------------------------------
+RECORDER = os.environ.get("FUZZ_RECORD",
+                          os.path.join(HERE, "..", "build-fuzz", "fuzz", "fuzz_record"))
+
+
+def recordings():
+    """Valid recordings of scripted play written by `fuzz_record --write-seeds` (built by
+    `make fuzz-build`; FUZZ_RECORD names another build), then hostile files cut, flipped or
+    relabelled from them. Without the program the committed valid ones are kept."""
+    folder = os.path.join(OUT, "record")
+    if os.access(RECORDER, os.X_OK):
+        os.makedirs(folder, exist_ok=True)
+        env = dict(os.environ, SDL_VIDEODRIVER="offscreen", SDL_AUDIODRIVER="dummy")
+        subprocess.run([RECORDER, "--write-seeds", folder], check=True, capture_output=True,
+                       env=env)
+    if not os.path.exists(os.path.join(folder, "keys")):
+        print("seeds.py: no recordings (run make fuzz-build first)", file=sys.stderr)
+        return
+    with open(os.path.join(folder, "keys"), "rb") as f:
+        keys = f.read()
+    with open(os.path.join(folder, "blocks"), "rb") as f:
+        blocks = f.read()
+    start_length = 40 + 4  # the start block's length field, behind the 40-byte header
+    flipped = bytearray(keys)
+    flipped[len(keys) // 2] ^= 0x10
+    seeds = {
+        "bad-foreign": b"RIFF" + keys[4:],
+        "bad-cut-header": keys[:30],
+        "bad-cut-block": keys[:-3],
+        "bad-no-end": keys[:-24],  # the end block: head, two counts, checksum
+        "bad-cut-second-block": blocks[:len(blocks) - 3000],
+        "bad-flipped": bytes(flipped),
+        "bad-version-0": keys[:8] + struct.pack("<I", 0) + keys[12:],
+        "bad-version-2": keys[:8] + struct.pack("<I", 2) + keys[12:],
+        "bad-block-too-long": keys[:start_length] + struct.pack("<I", 0x10001) +
+                              keys[start_length + 4:],
+        "bad-block-length-max": keys[:start_length] + struct.pack("<I", 0xFFFFFFFF) +
+                                keys[start_length + 4:],
+        "bad-after-end": keys + bytes(8),
+    }
+    for name, data in seeds.items():
+        write("record", name, data)
+
+
+# ---------------------------------------------------------------------------------------
 # Header checks, canvas and drawing
 # ---------------------------------------------------------------------------------------
 def main():
@@ -271,6 +318,7 @@ def main():
         write("canvas", "ops-%02d" % i, bytes(rng.randrange(256) for _ in range(64 + 48 * i)))
     for i in range(8):
         write("draw", "ops-%02d" % i, bytes(rng.randrange(256) for _ in range(32 + 32 * i)))
+    recordings()
 
 
 if __name__ == "__main__":
