@@ -276,6 +276,7 @@ constexpr SeedScript SEEDS[] = {
     {"pad", 7, pad},
     {"quit", 4, quit},
     {"blocks", 90, many},
+    {"long", MAX_FED + 4, idle},  // cut after MAX_FED turns
 };
 
 bool record_seed(const std::string& path, const SeedScript& s) {
