@@ -316,13 +316,13 @@ int write_seeds(const std::filesystem::path& dir) {
 // Entry points
 //------------------------------------------------------------------------------------------
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    const bool seeds = *argc == 3 && strcmp((*argv)[1], "--write-seeds") == 0;
-    const std::filesystem::path dir = seeds ? std::filesystem::absolute((*argv)[2]) : "";
-    if (!fuzz::engine(0)) abort();
-    if (seeds) exit(write_seeds(dir));
+    if (*argc == 3 && strcmp((*argv)[1], "--write-seeds") == 0) {
+        const std::filesystem::path dir = std::filesystem::absolute((*argv)[2]);
+        if (!fuzz::engine(0)) abort();
+        exit(write_seeds(dir));
+    }
     name_scratch();
     atexit(remove_scratch);
-    if (!make_empty()) abort();
     return 0;
 }
 
@@ -335,7 +335,10 @@ extern "C" size_t LLVMFuzzerCustomMutator(uint8_t* data, size_t size, size_t max
     return size;
 }
 
+// The engine starts with the first input, once libFuzzer has read the inputs named on its
+// command line: starting changes the working directory.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (!fuzz::engine(0) || !make_empty()) abort();
     if (!write_file(scratch.input, data, size)) abort();
     if (ORVEX_ReplayInput(scratch.input) == 0) {
         feed();
