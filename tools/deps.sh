@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Installs what building (and, with "test", testing; with "package", packaging; with "web",
-# the browser build) Quillow needs on a Debian or Ubuntu machine. Installs nothing when
-# everything is already there; uses sudo when not root. Without apt-get it installs nothing
-# and says plainly what is missing.
+# the browser build; with "windows", the Windows cross build) Quillow needs on a Debian or
+# Ubuntu machine. Installs nothing when everything is already there; uses sudo when not root.
+# Without apt-get it installs nothing and says plainly what is missing.
 set -euo pipefail
 mode="${1:-}"
-
-# The Windows build has its own list (cross compiler, Wine, SDL's source packages).
-if [ "$mode" = "windows" ]; then exec bash "$(dirname "$0")/../windows/deps.sh"; fi
+here="${BASH_SOURCE[0]%/*}"
+[ "$here" != "${BASH_SOURCE[0]}" ] || here=.
+# shellcheck source=tools/debian-sources.sh
+source "$here/debian-sources.sh"
 
 packages=(build-essential cmake pkg-config libsdl2-dev libsdl2-mixer-dev libsdl2-image-dev)
 packages+=(libxxhash-dev libgif-dev)  # frame digests and recording checksums; GIF capture
@@ -15,6 +16,10 @@ packaging=(dpkg-dev file)  # dpkg-shlibdeps and file: CPack's dependency search
 # The browser build: emcc, SDL's sources (apt-get source needs dpkg-dev), the Ogg encoder;
 # its tests also need node and a headless chromium.
 web=(emscripten dpkg-dev vorbis-tools python3)
+# The Windows build: the mingw-w64 cross compiler (posix threads, which GoogleTest needs),
+# SDL's sources, Wine to run what it builds, and what its tests drive the game with.
+windows=(g++-mingw-w64-x86-64-posix wine64 dpkg-dev xz-utils cmake pkg-config
+  libgtest-dev xvfb xdotool x11-utils imagemagick)
 if [ "$mode" = "test" ] || [ "$mode" = "bench" ]; then
   packages+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xdotool x11-utils imagemagick clang-format)
   packages+=(openbox)  # a window manager for the fullscreen end-to-end test
@@ -25,7 +30,13 @@ elif [ "$mode" = "package" ]; then
   packages+=("${packaging[@]}")
 elif [ "$mode" = "web" ]; then
   packages+=("${web[@]}")
+elif [ "$mode" = "windows" ]; then
+  packages=("${windows[@]}")  # the native build's packages come with its own deps step
 fi
+
+# The browser and Windows builds compile SDL from Debian's source packages.
+needs_sources=0
+case "$mode" in test | bench | web | windows) needs_sources=1 ;; esac
 
 #-------------------------------------------------------------------------------------------
 # Machines without apt-get
@@ -62,6 +73,9 @@ check_by_hand() {
   if [ "$mode" = "test" ] || [ "$mode" = "bench" ] || [ "$mode" = "web" ]; then
     missing+=("the browser build: Debian's source packages of SDL2 and giflib (apt-get source)")
   fi
+  if [ "$mode" = "test" ] || [ "$mode" = "windows" ]; then
+    missing+=("the Windows build: mingw-w64, Wine and Debian's source packages of SDL2 and giflib")
+  fi
   [ ${#missing[@]} -eq 0 ] && return 0
   echo "deps: this machine has no apt-get, so nothing can be installed for you. Missing:" >&2
   local m
@@ -92,14 +106,11 @@ for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 
-# The browser build compiles SDL from Debian's source packages, which apt-get source finds
-# only through a deb-src entry; a fresh machine often has none.
-has_deb_src() {
-  [ "$mode" != "test" ] && [ "$mode" != "bench" ] && [ "$mode" != "web" ] && return 0
-  apt-cache showsrc libsdl2-mixer 2>/dev/null | grep -q '^Package:'
-}
+# apt-get source finds SDL's source packages only through a deb-src entry; a fresh machine
+# often has none.
+sources_ready() { [ "$needs_sources" -eq 0 ] || debian_sources_known; }
 
-[ ${#missing[@]} -eq 0 ] && has_deb_src && exit 0
+[ ${#missing[@]} -eq 0 ] && sources_ready && exit 0
 
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then
@@ -111,22 +122,7 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 export DEBIAN_FRONTEND=noninteractive
 
-# A deb-src twin of the machine's own Debian or Ubuntu archive entries.
-add_deb_src() {
-  local d=/etc/apt/sources.list.d f own=()
-  for f in "$d/debian.sources" "$d/ubuntu.sources"; do [ -f "$f" ] && own+=("$f"); done
-  if [ ${#own[@]} -gt 0 ]; then
-    sed 's/^Types:.*/Types: deb-src/' "${own[@]}" | $sudo tee "$d/quillow-deb-src.sources" >/dev/null
-  elif grep -q '^deb ' /etc/apt/sources.list 2>/dev/null; then
-    sed -n 's/^deb /deb-src /p' /etc/apt/sources.list | $sudo tee "$d/quillow-deb-src.list" >/dev/null
-  else
-    echo "deps: no Debian archive entry to make a deb-src entry from; add one by hand" >&2
-    return 1
-  fi
-  echo "deps: added a deb-src entry for apt-get source ($d/quillow-deb-src.*)"
-}
-if ! has_deb_src; then add_deb_src; fi
-
+if ! sources_ready && ! debian_sources_listed; then debian_sources_add "$sudo"; fi
 $sudo apt-get update -qq
 if [ ${#missing[@]} -gt 0 ]; then
   echo "deps: installing ${missing[*]}"

@@ -13,6 +13,9 @@
 # usage: web/build-sdl.sh OUT [JOBS]
 set -euo pipefail
 
+# shellcheck source=tools/debian-sources.sh
+source "$(dirname "$0")/../tools/debian-sources.sh"
+
 out=${1:?usage: web/build-sdl.sh OUT [JOBS]}
 jobs=${2:-$(nproc 2>/dev/null || echo 2)}
 mkdir -p "$out"
@@ -26,28 +29,10 @@ export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
 # Sources
 #-------------------------------------------------------------------------------------------
 fetch_sources() {
-    mkdir -p "$out/src"
-    local package
-    for package in libsdl2 libsdl2-mixer libsdl2-image giflib; do
-        ls -d "$out/src/$package"-[0-9]*/ >/dev/null 2>&1 && continue
-        echo "build-sdl: fetching the source package $package"
-        (cd "$out/src" && apt-get source -qq "$package" >"$out/src/apt-get.log" 2>&1) ||
-            cat "$out/src/apt-get.log" >&2
-    done
-    sdl=$(newest libsdl2)
-    mixer=$(newest libsdl2-mixer)
-    image=$(newest libsdl2-image)
-    gif=$(newest giflib)
-    if [ -z "$sdl" ] || [ -z "$mixer" ] || [ -z "$image" ] || [ -z "$gif" ]; then
-        echo "build-sdl: 'apt-get source libsdl2 libsdl2-mixer libsdl2-image giflib' failed:" \
-             "apt needs a deb-src entry and dpkg-dev (tools/deps.sh web sets both up)" >&2
-        exit 1
-    fi
-}
-
-# The newest unpacked version of a source package, or nothing.
-newest() {
-    ls -d "$out/src/$1"-[0-9]*/ 2>/dev/null | sort -V | tail -n 1
+    sdl=$(debian_source_fetch "$out/src" libsdl2)
+    mixer=$(debian_source_fetch "$out/src" libsdl2-mixer)
+    image=$(debian_source_fetch "$out/src" libsdl2-image)
+    gif=$(debian_source_fetch "$out/src" giflib)
 }
 
 # SDL's source list for Emscripten: the portable core, the Emscripten back-ends, and the
@@ -66,7 +51,8 @@ sdl_sources() {
 }
 
 image_sources() {
-    ls "$image"/IMG*.c | grep -v '/IMG_WIC\.c$'
+    local f
+    for f in "$image"/IMG*.c; do [ "${f##*/}" = IMG_WIC.c ] || echo "$f"; done
 }
 
 mixer_sources() {

@@ -16,22 +16,8 @@ here="$(cd "$(dirname "$0")" && pwd)"
 prefix="$root/prefix"
 jobs="${JOBS:-$(nproc 2>/dev/null || echo 2)}"
 recipe="$(cksum <"$here/mingw-w64.cmake" | cut -d' ' -f1)"
-
-#-------------------------------------------------------------------------------------------
-# Sources
-#-------------------------------------------------------------------------------------------
-# apt-get source unpacks NAME-VERSION/ with Debian's patches applied; prints that folder.
-fetch() {
-  local package="$1" dir
-  mkdir -p "$root/src"
-  dir="$(find "$root/src" -maxdepth 1 -type d -name "$package-[0-9]*" | head -n1)"
-  if [ -z "$dir" ]; then
-    (cd "$root/src" && apt-get source -qq "$package" >&2)
-    dir="$(find "$root/src" -maxdepth 1 -type d -name "$package-[0-9]*" | head -n1)"
-  fi
-  [ -n "$dir" ] || { echo "build-deps: no source of $package (is there a deb-src entry?)" >&2; exit 1; }
-  echo "$dir"
-}
+# shellcheck source=tools/debian-sources.sh
+source "$here/../tools/debian-sources.sh"
 
 #-------------------------------------------------------------------------------------------
 # Builds
@@ -78,10 +64,11 @@ gif_install() {
   touch "$stamp"
 }
 
-sdl2="$(fetch libsdl2)"
-mixer="$(fetch libsdl2-mixer)"
-image="$(fetch libsdl2-image)"
-giflib="$(fetch giflib)"
+# Debian's sources, with its patches applied, fetched once into ROOT/src.
+sdl2="$(debian_source_fetch "$root/src" libsdl2)"
+mixer="$(debian_source_fetch "$root/src" libsdl2-mixer)"
+image="$(debian_source_fetch "$root/src" libsdl2-image)"
+giflib="$(debian_source_fetch "$root/src" giflib)"
 
 # SDL2 as an ordinary SDL2.dll (every subsystem, so game makers find what they expect) plus
 # SDL2main, without its tests or a static copy.
