@@ -75,15 +75,28 @@ gif_sources() {
 #-------------------------------------------------------------------------------------------
 # Compiling
 #-------------------------------------------------------------------------------------------
+# stamp_matches FILE STAMP RECIPE: whether the stamp FILE says the library was built from this
+# recipe. STAMP leaves the cache's own folder out of the recipe's paths, so that a cache moved
+# or copied elsewhere is still reused. Stamps written before that kept the folder in; one that
+# matches the recipe as it is here is taken too, and rewritten in the new form.
+stamp_matches() {
+    local file=$1 stamp=$2 recipe=$3 built
+    built=$(cat "$file" 2>/dev/null) || return 1
+    [ "$built" = "$stamp" ] && return 0
+    [ "$built" = "$(echo "$recipe" | sha1sum)" ] || return 1
+    echo "$stamp" >"$file"
+}
+
 # Compiles the listed sources in `jobs` batches, one emcc call per batch in its own folder
 # (source names repeat across SDL's folders), then archives the objects. Skipped when the
 # library's stamp shows the same sources, flags and compiler.
 compile_library() {
     local name=$1 list=$2
     shift 2
-    local lib="$out/lib/lib$name.a" stamp
-    stamp=$( (cat "$list"; echo "${cflags[*]} $* $emcc_version") | sha1sum)
-    if [ -f "$lib" ] && [ "$(cat "$lib.stamp" 2>/dev/null)" = "$stamp" ]; then return; fi
+    local lib="$out/lib/lib$name.a" recipe stamp
+    recipe=$(cat "$list"; echo "${cflags[*]} $* $emcc_version")
+    stamp=$(echo "${recipe//"$out/"/}" | sha1sum)
+    if [ -f "$lib" ] && stamp_matches "$lib.stamp" "$stamp" "$recipe"; then return; fi
     echo "build-sdl: building $name for WebAssembly ($(wc -l <"$list") sources)"
     local objdir="$out/obj/$name"
     rm -rf "$objdir" "$lib" "$lib.stamp"
