@@ -13,11 +13,6 @@ debian_sources_known() {
   apt-cache showsrc libsdl2-mixer 2>/dev/null | grep -q '^Package:'
 }
 
-# True when some apt source file already has a deb-src entry (then an update is all it takes).
-debian_sources_listed() {
-  grep -rqsE '^(Types:.*deb-src|deb-src )' /etc/apt/sources.list /etc/apt/sources.list.d/
-}
-
 # debian_sources_add [SUDO]: writes a deb-src twin of the machine's own Debian or Ubuntu archive
 # entries (not of third-party ones, which rarely serve sources), through SUDO when given.
 debian_sources_add() {

@@ -122,8 +122,13 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 export DEBIAN_FRONTEND=noninteractive
 
-if ! sources_ready && ! debian_sources_listed; then debian_sources_add "$sudo"; fi
+# An entry may be there already and only wait for an update to be read: the entry is added
+# only when apt still knows no source of SDL after one.
 $sudo apt-get update -qq
+if ! sources_ready; then
+  debian_sources_add "$sudo"
+  $sudo apt-get update -qq
+fi
 if [ ${#missing[@]} -gt 0 ]; then
   echo "deps: installing ${missing[*]}"
   $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
