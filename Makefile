@@ -204,7 +204,7 @@ fuzz-smoke: fuzz-build
 art-preview: deps
 	$(call configure-native)
 	cmake --build $(BUILD) --target game_images -j$(JOBS)
-	./$(BUILD)/tools/artgen --sheet $(BUILD)/game/images $(BUILD)/art-preview.png
+	./$(BUILD)/tools/artgen --sheet $(BUILD)/games/quillow/images $(BUILD)/art-preview.png
 
 # The examples' screenshots in docs/: their tests run them headless and keep their last frame.
 screenshots: native-tests

@@ -3,7 +3,7 @@
 // includes this; programs go through orvex.hpp.
 #pragma once
 
-#include "orvex.hpp"
+#include <orvex/orvex.hpp>
 
 struct SDL_Window;
 struct SDL_Renderer;

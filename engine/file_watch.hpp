@@ -12,7 +12,7 @@
 
 #include <cstdint>
 
-#include "orvex.hpp"
+#include <orvex/orvex.hpp>
 
 // Starts watching the file of the entry `id` at `path`; ids come in increasing order, with
 // gaps for entries that have no file. The entry is examined at the next turn in any case, so

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "orvex.hpp"
+#include <orvex/orvex.hpp>
 
 // Blocks and files of 2 GiB or more are refused: sizes are carried as signed 32-bit counts.
 constexpr int64_t ORVEX_MAX_RESOURCE_BYTES = INT32_MAX;

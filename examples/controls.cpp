@@ -17,8 +17,9 @@
 #include <cstring>
 #include <filesystem>
 
-#include "input.hpp"
-#include "orvex.hpp"
+#include <orvex/input.hpp>
+#include <orvex/orvex.hpp>
+
 #include "run_options.hpp"
 
 //------------------------------------------------------------------------------------------

@@ -10,8 +10,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include <orvex/orvex.hpp>
+
 #include "input_internal.hpp"
-#include "orvex.hpp"
 
 //------------------------------------------------------------------------------------------
 // State

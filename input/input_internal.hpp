@@ -2,7 +2,7 @@
 // empty table so that each test starts from program start.
 #pragma once
 
-#include "input.hpp"
+#include <orvex/input.hpp>
 
 extern InputAction input[INPUT_MAX_ACTIONS];
 extern int32_t nb_actions;

@@ -11,7 +11,8 @@
 
 #include <SDL.h>
 
-#include "orvex.hpp"
+#include <orvex/orvex.hpp>
+
 #include "px_internal.hpp"
 
 //------------------------------------------------------------------------------------------

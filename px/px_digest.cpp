@@ -7,7 +7,8 @@
 #define XXH_INLINE_ALL
 #include <xxhash.h>
 
-#include "orvex.hpp"
+#include <orvex/orvex.hpp>
+
 #include "px_internal.hpp"
 
 //------------------------------------------------------------------------------------------

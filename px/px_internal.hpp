@@ -3,7 +3,7 @@
 // can drive them on plain memory. Programs go through px.hpp.
 #pragma once
 
-#include "px.hpp"
+#include <orvex/px.hpp>
 
 struct SDL_Texture;
 

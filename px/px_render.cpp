@@ -13,7 +13,8 @@
 
 #include <SDL.h>
 
-#include "orvex.hpp"
+#include <orvex/orvex.hpp>
+
 #include "px_internal.hpp"
 
 #if defined(__x86_64__) || defined(__i386__)

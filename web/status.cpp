@@ -6,8 +6,9 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#include <orvex/orvex.hpp>
+
 #include "game.hpp"
-#include "orvex.hpp"
 
 extern "C" {
 

@@ -7,11 +7,12 @@
 
 #include <cstdlib>
 
+#include <orvex/input.hpp>
+#include <orvex/orvex.hpp>
+#include <orvex/px.hpp>
+
 #include "game.hpp"
-#include "input.hpp"
-#include "orvex.hpp"
 #include "player.hpp"
-#include "px.hpp"
 #include "scene.hpp"
 #include "support.hpp"
 

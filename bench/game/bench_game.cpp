@@ -10,9 +10,10 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <orvex/input.hpp>
+#include <orvex/orvex.hpp>
+
 #include "game.hpp"
-#include "input.hpp"
-#include "orvex.hpp"
 #include "player.hpp"
 #include "px_internal.hpp"
 #include "scene.hpp"

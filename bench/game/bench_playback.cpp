@@ -12,7 +12,8 @@
 #include <filesystem>
 #include <vector>
 
-#include "orvex.hpp"
+#include <orvex/orvex.hpp>
+
 #include "px_internal.hpp"
 
 //------------------------------------------------------------------------------------------

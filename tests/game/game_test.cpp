@@ -13,10 +13,11 @@
 #include <cstring>
 #include <vector>
 
+#include <orvex/orvex.hpp>
+
 #include "game.hpp"
 #include "game_world.hpp"
 #include "images.hpp"
-#include "orvex.hpp"
 #include "player.hpp"
 #include "support.hpp"
 

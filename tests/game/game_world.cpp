@@ -12,8 +12,9 @@
 #include <filesystem>
 #include <string>
 
-#include "input.hpp"
-#include "orvex.hpp"
+#include <orvex/input.hpp>
+#include <orvex/orvex.hpp>
+
 #include "scene.hpp"
 #include "support.hpp"
 

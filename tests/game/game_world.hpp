@@ -6,8 +6,9 @@
 #include <cstdint>
 #include <vector>
 
+#include <orvex/px.hpp>
+
 #include "player.hpp"
-#include "px.hpp"
 
 constexpr int32_t KEY_SPACE = 44;
 constexpr int32_t KEY_J = 13;

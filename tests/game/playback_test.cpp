@@ -9,8 +9,9 @@
 #include <filesystem>
 #include <string>
 
+#include <orvex/orvex.hpp>
+
 #include "game.hpp"
-#include "orvex.hpp"
 #include "playback.hpp"
 #include "playthrough.hpp"
 #include "support.hpp"

@@ -2,12 +2,13 @@
 // committed recording (record_playthrough.cpp).
 #include "playthrough.hpp"
 
+#include <orvex/orvex.hpp>
+#include <orvex/px.hpp>
+
 #include "game.hpp"
 #include "game_world.hpp"
-#include "orvex.hpp"
 #include "playback.hpp"
 #include "player.hpp"
-#include "px.hpp"
 #include "support.hpp"
 
 namespace {

@@ -5,9 +5,10 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
-#include "input.hpp"
+#include <orvex/input.hpp>
+#include <orvex/orvex.hpp>
+
 #include "input_internal.hpp"
-#include "orvex.hpp"
 #include "support.hpp"
 #include "virtual_pad.hpp"
 

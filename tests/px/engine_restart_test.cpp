@@ -3,7 +3,8 @@
 // the new renderer (and texture) land at the old addresses.
 #include <SDL.h>
 
-#include "orvex.hpp"
+#include <orvex/orvex.hpp>
+
 #include "px_internal.hpp"
 
 #include <gtest/gtest.h>

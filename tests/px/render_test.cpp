@@ -6,8 +6,9 @@
 
 #include <cstdlib>
 
+#include <orvex/orvex.hpp>
+
 #include "engine_state.hpp"
-#include "orvex.hpp"
 #include "px_fixture.hpp"
 
 //------------------------------------------------------------------------------------------

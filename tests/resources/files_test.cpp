@@ -8,7 +8,8 @@
 #include <cerrno>
 #include <filesystem>
 
-#include "files.hpp"
+// The engine's files.hpp, by its path: the test support has a files.hpp of its own.
+#include "../../engine/files.hpp"
 #include "support.hpp"
 
 using namespace support;

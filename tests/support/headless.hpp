@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "orvex.hpp"
+#include <orvex/orvex.hpp>
 
 namespace support {
 

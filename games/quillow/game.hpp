@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "px.hpp"
+#include <orvex/px.hpp>
 
 constexpr int32_t STAGE_COUNT = 7;
 

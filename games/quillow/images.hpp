@@ -3,7 +3,7 @@
 // main runs.
 #pragma once
 
-#include "px.hpp"
+#include <orvex/px.hpp>
 
 extern const PxImage stage_image_0;
 extern const PxImage stage_image_1;

@@ -8,11 +8,12 @@
 #include <cmath>
 #include <cstdlib>
 
+#include <orvex/input.hpp>
+#include <orvex/orvex.hpp>
+
 #include "game.hpp"
 #include "images.hpp"
-#include "input.hpp"
 #include "music.hpp"
-#include "orvex.hpp"
 #include "player.hpp"
 #include "scene.hpp"
 

@@ -9,8 +9,9 @@
 #include <cstdio>
 #include <filesystem>
 
+#include <orvex/orvex.hpp>
+
 #include "music.hpp"
-#include "orvex.hpp"
 
 //------------------------------------------------------------------------------------------
 // Reporting

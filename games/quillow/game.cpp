@@ -9,9 +9,10 @@
 #include <cmath>
 #include <cstdlib>
 
+#include <orvex/orvex.hpp>
+
 #include "game.hpp"
 #include "images.hpp"
-#include "orvex.hpp"
 #include "player.hpp"
 #include "scene.hpp"
 

@@ -1,12 +1,14 @@
 // The pure pieces of the game's frame: where the stage picture splits, where each shaken
 // quadrant lands and where the square is blitted, each computed from raw rand() values so
-// that the frame itself only decides the order of the calls. Private to game/ and its tests.
+// that the frame itself only decides the order of the calls. Private to games/quillow/ and
+// its tests.
 #pragma once
 
 #include <cstdint>
 
+#include <orvex/px.hpp>
+
 #include "player.hpp"
-#include "px.hpp"
 
 //------------------------------------------------------------------------------------------
 // Limits

@@ -6,8 +6,9 @@
 
 #include <cstdio>
 
+#include <orvex/orvex.hpp>
+
 #include "game.hpp"
-#include "orvex.hpp"
 
 //------------------------------------------------------------------------------------------
 // Start and frame

@@ -18,15 +18,16 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <orvex/input.hpp>
+#include <orvex/orvex.hpp>
+#include <orvex/px.hpp>
+
 #include "game.hpp"
 #include "images.hpp"
-#include "input.hpp"
 #include "music.hpp"
 #include "options.hpp"
-#include "orvex.hpp"
 #include "playback.hpp"
 #include "player.hpp"
-#include "px.hpp"
 #include "startup.hpp"
 
 //------------------------------------------------------------------------------------------
