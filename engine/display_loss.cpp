@@ -6,13 +6,11 @@
 // spinning, instead of ending. The handler here says what happened and marks the display as
 // lost; ORVEX_Quit then leaves video alone and the process ends with status 1.
 //
-// Index: State / X11
-#include <SDL.h>
-
+// Index: State / Watch
 #include <cstdio>
-#include <cstring>
 
 #include "engine_state.hpp"
+#include "platform/x11.hpp"
 
 //------------------------------------------------------------------------------------------
 // State
@@ -22,12 +20,8 @@ static volatile bool lost = false;
 bool display_is_lost(void) { return lost; }
 
 //------------------------------------------------------------------------------------------
-// X11
+// Watch
 //------------------------------------------------------------------------------------------
-#if defined(SDL_VIDEO_DRIVER_X11)
-using IOErrorHandler = int (*)(void*);
-using SetIOErrorHandlerFn = IOErrorHandler (*)(IOErrorHandler);
-
 // Returning lets Xlib go on to exit(1).
 static int on_display_lost(void*) {
     lost = true;
@@ -35,18 +29,6 @@ static int on_display_lost(void*) {
     return 0;
 }
 
-// libX11 is already loaded by SDL's X11 driver; the handler is installed through a lookup,
-// not a link, as for the renderer's server check. The library stays loaded while SDL uses it.
-void display_loss_watch(void) {
-    const char* driver = SDL_GetCurrentVideoDriver();
-    if (!driver || strcmp(driver, "x11") != 0) return;
-    void* x11 = SDL_LoadObject("libX11.so.6");
-    if (!x11) return;
-    auto set = reinterpret_cast<SetIOErrorHandlerFn>(SDL_LoadFunction(x11, "XSetIOErrorHandler"));
-    if (set) set(on_display_lost);
-    SDL_UnloadObject(x11);
-}
-#else
-// Other video drivers report a lost display as a quit event or not at all.
-void display_loss_watch(void) {}
-#endif
+// Only X11 needs it (platform/x11.cpp): other video drivers report a lost display as a quit
+// event or not at all.
+void display_loss_watch(void) { x11_watch_connection(on_display_lost); }

@@ -7,27 +7,18 @@
 //
 // Telling a CPU rasteriser from a GPU: the authoritative answer is the GL_RENDERER string of
 // a live context, but creating that context is exactly the cost to avoid (half of start-up,
-// most of the memory). So a cheap check comes first. On X11, Mesa reaches a GPU only through
-// the X server's DRI3 or DRI2 extension, and NVIDIA's driver through its own NV-GLX; a server
-// that offers none of them (Xvfb, VNC and RDP servers, forwarded displays) leaves Mesa its
-// software rasteriser, unless the machine routes that path to a GPU anyway (WSL's /dev/dxg,
-// or GALLIUM_DRIVER naming a hardware driver). Only where the cheap check cannot decide is
+// most of the memory). So a cheap check comes first: on X11, whether the X server offers a
+// GL driver any way to a GPU (platform/x11.cpp). Only where the cheap check cannot decide is
 // the accelerated renderer created and its GL_RENDERER read; if that names a CPU rasteriser,
 // the renderer and its window are replaced.
 //
-// Index: Names / Cheap check / Probe / Software renderer / Choice
+// Index: Names / Probe / Software renderer / Choice
 #include <SDL.h>
-#include <SDL_syswm.h>
 
-#include <cstdlib>
-#include <initializer_list>
 #include <cstring>
 
-#if defined(SDL_VIDEO_DRIVER_X11)
-#include <unistd.h>
-#endif
-
 #include "engine_state.hpp"
+#include "platform/x11.hpp"
 
 //------------------------------------------------------------------------------------------
 // Names
@@ -50,55 +41,6 @@ bool renderer_name_is_cpu(const char* gl_renderer) {
     for (const char* needle : cpu_rasterisers)
         if (SDL_strcasestr(gl_renderer, needle)) return true;
     return false;
-}
-
-//------------------------------------------------------------------------------------------
-// Cheap check
-//------------------------------------------------------------------------------------------
-#if defined(SDL_VIDEO_DRIVER_X11)
-// GALLIUM_DRIVER picks Mesa's driver for the software window path; only unset or a CPU
-// rasteriser keeps that path on the CPU.
-static bool gallium_driver_is_cpu(void) {
-    const char* d = getenv("GALLIUM_DRIVER");
-    return !d || !*d || renderer_name_is_cpu(d);
-}
-
-using ListExtensionsFn = char** (*)(Display*, int*);
-using FreeExtensionListFn = int (*)(char**);
-
-// Whether the window's X server offers any of the extensions through which a GL driver
-// reaches a GPU: one request for the server's whole list. libX11 is already loaded by SDL's
-// X11 driver; it is looked up, not linked.
-static bool x11_offers_gpu_path(Display* display) {
-    void* x11 = SDL_LoadObject("libX11.so.6");
-    if (!x11) return true;  // cannot tell: assume a GPU
-    auto list = reinterpret_cast<ListExtensionsFn>(SDL_LoadFunction(x11, "XListExtensions"));
-    auto free_list =
-        reinterpret_cast<FreeExtensionListFn>(SDL_LoadFunction(x11, "XFreeExtensionList"));
-    int count = 0;
-    char** names = list && free_list ? list(display, &count) : nullptr;
-    bool offered = !names;
-    for (int i = 0; i < count && names; i++)
-        for (const char* gpu_path : {"DRI3", "DRI2", "NV-GLX"})
-            if (strcmp(names[i], gpu_path) == 0) offered = true;
-    if (names) free_list(names);
-    SDL_UnloadObject(x11);
-    return offered;
-}
-#endif
-
-// True when the accelerated renderer is known to be a CPU rasteriser without creating it.
-static bool known_cpu_only(SDL_Window* window) {
-#if defined(SDL_VIDEO_DRIVER_X11)
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
-    if (access("/dev/dxg", F_OK) == 0 || !gallium_driver_is_cpu()) return false;
-    return !x11_offers_gpu_path(info.info.x11.display);
-#else
-    (void)window;
-    return false;
-#endif
 }
 
 //------------------------------------------------------------------------------------------
@@ -184,7 +126,8 @@ SDL_Renderer* orvex_create_renderer(SDL_Window** window) {
         if (SDL_strcasecmp(forced, "software") == 0) renderer = create_software(*window);
         return renderer ? renderer : SDL_CreateRenderer(*window, -1, SDL_RENDERER_ACCELERATED);
     }
-    if (known_cpu_only(*window)) return software_or_accelerated(*window);
+    // The cheap check: only an X server can tell without a renderer (platform/x11.cpp).
+    if (x11_window_is_cpu_only(*window)) return software_or_accelerated(*window);
     SDL_Renderer* renderer = SDL_CreateRenderer(*window, -1, SDL_RENDERER_ACCELERATED);
     if (!renderer) return software_instead(*window);
     if (!renderer_is_cpu(renderer)) return renderer;
