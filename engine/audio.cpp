@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "engine_state.hpp"
+#include "log.hpp"
 #include "resources_internal.hpp"
 
 //------------------------------------------------------------------------------------------

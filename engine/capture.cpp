@@ -25,7 +25,7 @@
 
 #include "engine_state.hpp"
 #include "files.hpp"
-#include "resources_internal.hpp"
+#include "log.hpp"
 
 namespace fs = std::filesystem;
 
@@ -82,8 +82,7 @@ static std::string new_capture_path(const char* ext) {
 }
 
 static void say_saved(const char* what, const std::string& path) {
-    printf("%s %s\n", what, path.c_str());
-    fflush(stdout);
+    orvex_log(ORVEX_LOG_STDOUT, "%s %s\n", what, path.c_str());
 }
 
 //------------------------------------------------------------------------------------------
@@ -128,7 +127,7 @@ static bool make_pixels(const char* op) {
     if (cap.pixels) return true;
     const size_t n = size_t(orvex.config.width) * size_t(orvex.config.height);
     cap.pixels = static_cast<uint32_t*>(malloc(n * 4));
-    if (!cap.pixels) perror(op);
+    if (!cap.pixels) orvex_report_errno(op);
     return cap.pixels != nullptr;
 }
 
@@ -419,8 +418,7 @@ int32_t ORVEX_StopGifCapture(void) {
         fs::remove(orvex_path(cap.gif.path), ignored);
         return -1;
     }
-    printf("GIF saved: %s (%u frames)\n", cap.gif.path.c_str(), cap.gif.kept);
-    fflush(stdout);
+    orvex_log(ORVEX_LOG_STDOUT, "GIF saved: %s (%u frames)\n", cap.gif.path.c_str(), cap.gif.kept);
     return 0;
 }
 

@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include "engine_state.hpp"
+#include "log.hpp"
 #include "platform/x11.hpp"
 
 //------------------------------------------------------------------------------------------
@@ -25,7 +26,7 @@ bool display_is_lost(void) { return lost; }
 // Returning lets Xlib go on to exit(1).
 static int on_display_lost(void*) {
     lost = true;
-    fputs("ORVEX: the connection to the display was lost\n", stderr);
+    orvex_report_line("ORVEX: the connection to the display was lost\n");
     return 0;
 }
 

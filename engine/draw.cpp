@@ -16,6 +16,7 @@
 #include <numbers>
 
 #include "engine_state.hpp"
+#include "log.hpp"
 #include "resources_internal.hpp"
 
 //------------------------------------------------------------------------------------------

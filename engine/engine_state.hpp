@@ -101,10 +101,6 @@ void capture_grab(void);
 void capture_store(void);
 void capture_shutdown(void);
 
-// Logs the last SDL or SDL2_mixer error as "%s\n" with SDL_Log: the one report of a failed
-// SDL call, shared by every engine file.
-void orvex_report_sdl(void);
-
 //------------------------------------------------------------------------------------------
 // Pacing and letterbox arithmetic (pure: no SDL, callable from tests)
 //------------------------------------------------------------------------------------------

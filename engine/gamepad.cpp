@@ -12,7 +12,7 @@
 #include <SDL.h>
 
 #include "engine_state.hpp"
-#include "resources_internal.hpp"
+#include "log.hpp"
 
 static_assert(SDL_CONTROLLER_BUTTON_MAX <= ORVEX_MAX_GAMEPAD_BUTTONS,
               "every SDL controller button needs a state and a bit in a pad's mask");

@@ -15,6 +15,7 @@
 
 #include "engine_state.hpp"
 #include "files.hpp"
+#include "log.hpp"
 #include "resources_internal.hpp"
 
 //------------------------------------------------------------------------------------------
@@ -32,9 +33,7 @@ uint32_t ORVEX_GetRendererGeneration(void) { return orvex.video.generation; }
 //------------------------------------------------------------------------------------------
 // Reporting
 //------------------------------------------------------------------------------------------
-void orvex_report_sdl(void) { SDL_Log("%s\n", SDL_GetError()); }
-
-static void report_caller(const char* what) { fprintf(stderr, "ORVEX_Init: %s\n", what); }
+static void report_caller(const char* what) { orvex_report_line("ORVEX_Init: %s\n", what); }
 
 //------------------------------------------------------------------------------------------
 // Configuration checks
@@ -102,7 +101,7 @@ static bool display_missing(void) {
 
 static void init_flac(void) {
     if (Mix_Init(MIX_INIT_FLAC) != MIX_INIT_FLAC) {
-        SDL_Log("%s", SDL_GetError());
+        orvex_log(ORVEX_LOG_SDL, "%s", SDL_GetError());
         orvex.config.mixer = 0;
     }
 }
@@ -118,7 +117,7 @@ static int32_t enter_base_directory(void) {
     const int32_t rc = orvex_enter_directory(base);
     SDL_free(base);
     if (rc != 0) {
-        perror("ORVEX_Init");
+        orvex_report_errno("ORVEX_Init");
         return 1;  // not an SDL failure: the caller leaves SDL as it is
     }
     return 0;

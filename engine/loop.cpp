@@ -16,6 +16,7 @@
 #endif
 
 #include "engine_state.hpp"
+#include "log.hpp"
 
 //------------------------------------------------------------------------------------------
 // Aging
@@ -116,7 +117,7 @@ static void run_in_browser(int32_t (*frame)(void* user), void* user);
 
 int32_t ORVEX_MainLoop(int32_t (*frame)(void* user), void* user) {
     if (!frame) {
-        fprintf(stderr, "ORVEX_MainLoop: frame is null\n");
+        orvex_report_line("ORVEX_MainLoop: frame is null\n");
         return -1;
     }
 #ifdef __EMSCRIPTEN__

@@ -27,7 +27,7 @@
 
 #include "engine_state.hpp"
 #include "files.hpp"
-#include "resources_internal.hpp"
+#include "log.hpp"
 
 //------------------------------------------------------------------------------------------
 // File format
@@ -199,7 +199,7 @@ static void release_recording(void) {
 // A write failed (a full disk, a removed folder): the partial file goes, and so does the
 // recording; the program plays on.
 static void abandon_recording(void) {
-    perror(rec.part.c_str());
+    orvex_report_errno(rec.part.c_str());
     release_recording();
     std::error_code ignored;
     std::filesystem::remove(orvex_path(rec.part), ignored);
@@ -295,7 +295,7 @@ static int32_t open_recording(const char* path) {
     setvbuf(rec.file, nullptr, _IONBF, 0);  // whole blocks are written at once
     rec.block = static_cast<uint8_t*>(malloc(BLOCK_HEAD + BLOCK_PAYLOAD + BLOCK_TAIL));
     if (!rec.block) {
-        perror("ORVEX_RecordInput:malloc");
+        orvex_report_errno("ORVEX_RecordInput:malloc");
         release_recording();
         return -1;
     }

@@ -5,14 +5,13 @@
 // entry in place when the file's stamp differs, and looks only at the files that the
 // watcher (file_watch.hpp) says may have changed. Files are read through files.hpp.
 //
-// Index: Reporting / Lookup / Table growth / Decoding / Path index / Release / Files / Registration /
+// Index: Lookup / Table growth / Decoding / Path index / Release / Files / Registration /
 //        Reload and change scan / Accessors
 #include <SDL.h>
 #include <SDL_mixer.h>
 #include <strings.h>
 
 #include <cerrno>
-#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -20,18 +19,9 @@
 #include "engine_state.hpp"
 #include "file_watch.hpp"
 #include "files.hpp"
+#include "log.hpp"
 #include "media_checks.hpp"
 #include "resources_internal.hpp"
-
-//------------------------------------------------------------------------------------------
-// Reporting
-//------------------------------------------------------------------------------------------
-void orvex_report_line(const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    vfprintf(stderr, format, args);
-    va_end(args);
-}
 
 //------------------------------------------------------------------------------------------
 // Lookup
@@ -69,7 +59,7 @@ static bool reserve_ressources(void) {
     while (bytes < need) bytes *= 2;
     void* table = realloc(orvex.registry.table, bytes);
     if (!table) {
-        perror("ORVEX_LoadResourceFromMemory:reserve_ressources");
+        orvex_report_errno("ORVEX_LoadResourceFromMemory:reserve_ressources");
         orvex_report_line("failed to reserve for new ressource\n");
         return false;
     }
@@ -85,7 +75,7 @@ static int32_t load_raw(ResourceEntry* entry, const void* bytes, int32_t size) {
     // One byte at least, so that an empty resource still owns a block of its own.
     uint8_t* data = static_cast<uint8_t*>(malloc(size > 0 ? size_t(size) : 1));
     if (!data) {
-        perror("ORVEX_DirectResourceLoad");
+        orvex_report_errno("ORVEX_DirectResourceLoad");
         return -1;
     }
     if (size > 0) memcpy(data, bytes, size_t(size));
@@ -129,7 +119,7 @@ static int32_t load_image(ResourceEntry* entry, const void* bytes, int32_t size)
 static int32_t load_sound(ResourceEntry* entry, const char* source, const void* bytes,
                           int32_t size) {
     if (orvex.config.mixer == 0) {
-        SDL_Log("audio mixer disabled, skip loading");
+        orvex_log(ORVEX_LOG_SDL, "audio mixer disabled, skip loading");
         return -1;
     }
     SoundDevice device = {};
@@ -217,7 +207,7 @@ static void index_rebuild(void) {
     index_drop();
     orvex.registry.index = static_cast<uint32_t*>(calloc(slots, sizeof(uint32_t)));
     if (!orvex.registry.index) {
-        perror("ORVEX_LoadResourceTyped:index");
+        orvex_report_errno("ORVEX_LoadResourceTyped:index");
         return;
     }
     orvex.registry.index_slots = slots;
@@ -386,7 +376,7 @@ ResourceId ORVEX_LoadResourceTyped(ResourceType type, const char* path) {
     id = commit_slot();
     entry->path = strdup(path);
     if (!entry->path) {
-        perror("ORVEX_LoadResourceTyped");
+        orvex_report_errno("ORVEX_LoadResourceTyped");
         return id;
     }
     index_add(id);

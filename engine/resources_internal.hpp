@@ -9,9 +9,6 @@
 // Blocks and files of 2 GiB or more are refused: sizes are carried as signed 32-bit counts.
 constexpr int64_t ORVEX_MAX_RESOURCE_BYTES = INT32_MAX;
 
-// A caller error or a refused request: one formatted line on stderr.
-void orvex_report_line(const char* format, ...) __attribute__((format(printf, 1, 2)));
-
 // The entry of `id`, or null after reporting "<op>: no resource with id <id>" on stderr
 // when the id is 0 or above the count.
 ResourceEntry* registry_lookup(const char* op, ResourceId id);

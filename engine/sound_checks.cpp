@@ -16,7 +16,7 @@
 #include <cstring>
 
 #include "media_checks.hpp"
-#include "resources_internal.hpp"
+#include "log.hpp"
 
 //------------------------------------------------------------------------------------------
 // Declared sounds

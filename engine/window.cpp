@@ -10,7 +10,7 @@
 #include <SDL.h>
 
 #include "engine_state.hpp"
-#include "resources_internal.hpp"
+#include "log.hpp"
 
 //------------------------------------------------------------------------------------------
 // Reporting

@@ -7,12 +7,12 @@
 // The checks below guard against programming errors in every build type, release included.
 #undef NDEBUG
 #include <cassert>
-#include <cstdio>
 #include <cstring>
 
 #include <orvex/orvex.hpp>
 
 #include "input_internal.hpp"
+#include "log.hpp"
 
 //------------------------------------------------------------------------------------------
 // State
@@ -29,7 +29,7 @@ static int32_t find_action(const char* op, const char* name) {
     for (int32_t i = 0; i < nb_actions; ++i) {
         if (name && strcmp(input[i].name, name) == 0) return i;
     }
-    fprintf(stderr, "%s: bind '%s' not found\n", op, name ? name : "(null)");
+    orvex_report_line("%s: bind '%s' not found\n", op, name ? name : "(null)");
     assert(0);
     return -1;
 }
@@ -81,8 +81,8 @@ void input_clear(const char* name) {
 void input_bind_scancode(const char* name, int32_t scancode) {
     int32_t i = find_action("input_bind_scancode", name);
     if (scancode < 0 || scancode >= ORVEX_MAX_KEYS) {
-        fprintf(stderr, "input_bind_scancode: scancode %d of '%s' is outside 0..%d\n", scancode,
-                name, ORVEX_MAX_KEYS - 1);
+        orvex_report_line("input_bind_scancode: scancode %d of '%s' is outside 0..%d\n", scancode,
+                          name, ORVEX_MAX_KEYS - 1);
     }
     assert(scancode >= 0 && scancode < ORVEX_MAX_KEYS);
     assert(input[i].nb_binds < INPUT_MAX_BINDS);
@@ -96,7 +96,7 @@ static void bind_device(const char* op, const char* name, int32_t kind, int32_t 
                         int32_t limit) {
     int32_t i = find_action(op, name);
     if (button < 0 || button >= limit) {
-        fprintf(stderr, "%s: button %d of '%s' is outside 0..%d\n", op, button, name, limit - 1);
+        orvex_report_line("%s: button %d of '%s' is outside 0..%d\n", op, button, name, limit - 1);
     }
     assert(button >= 0 && button < limit);
     assert(input[i].nb_device_binds < INPUT_MAX_DEVICE_BINDS);

@@ -5,7 +5,6 @@
 // Index: State / Colour table / Start and stop / Canvas state / Colour table settings / Helpers
 #undef NDEBUG  // the caller-error assertions stay in every build type
 #include <cassert>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -13,6 +12,7 @@
 
 #include <orvex/orvex.hpp>
 
+#include "log.hpp"
 #include "px_internal.hpp"
 
 //------------------------------------------------------------------------------------------
@@ -53,7 +53,8 @@ constinit PxColor px_palette[PX_COLORS] = {PX_GREY64(0), PX_GREY64(64), PX_GREY6
 //------------------------------------------------------------------------------------------
 // Start and stop
 //------------------------------------------------------------------------------------------
-static void report_sdl(void) { fprintf(stderr, "%s\n", SDL_GetError()); }
+// The canvas's SDL failures are plain lines on stderr, not SDL_Log's.
+static void report_sdl(void) { orvex_report_line("%s\n", SDL_GetError()); }
 
 int32_t px_init(void) {
     SDL_Texture* texture = SDL_CreateTexture(ORVEX_GetRenderer(), SDL_PIXELFORMAT_ARGB8888,
@@ -132,7 +133,7 @@ static void set_table_field(const PxRemapArgs* args, int32_t PxColor::*field, co
         return;
     }
     if (static_cast<uint32_t>(args->c0) >= static_cast<uint32_t>(PX_COLORS)) {
-        fprintf(stderr, "%s: colour %d is outside 0..255\n", op, args->c0);
+        orvex_report_line("%s: colour %d is outside 0..255\n", op, args->c0);
         return;
     }
     // In unsigned arithmetic so that any c1 wraps instead of overflowing.

@@ -4,9 +4,9 @@
 // far-away coordinates cost nothing and all arithmetic on them is done in 64 bits.
 //
 // Index: Ranges / Line / Rectangles / Blit
-#include <cstdio>
 #include <cstring>
 
+#include "log.hpp"
 #include "px_internal.hpp"
 
 //------------------------------------------------------------------------------------------
@@ -214,7 +214,7 @@ static int64_t region_size(int32_t requested, int32_t full, int32_t origin) {
 void px_blit(PxBlitArgs args) {
     const PxImage* img = args.img;
     if (img == nullptr || img->pixels == nullptr) {
-        fprintf(stderr, "px_blit: args.img has no pixels\n");
+        orvex_report_line("px_blit: args.img has no pixels\n");
         return;
     }
     if (img->width <= 0 || img->height <= 0) return;

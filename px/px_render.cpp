@@ -8,13 +8,13 @@
 // Index: Generator / Colour table snapshot / Plain C++ path / SSE2 path / AVX2 path / AVX-512 path /
 //        WebAssembly SIMD128 path / Dispatch / Presentation
 #include <bit>
-#include <cstdio>
 #include <cstring>
 
 #include <SDL.h>
 
 #include <orvex/orvex.hpp>
 
+#include "log.hpp"
 #include "px_internal.hpp"
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -409,13 +409,13 @@ int32_t px_render(void) {
     void* memory = nullptr;
     int pitch = 0;
     if (SDL_LockTexture(px_canvas_texture(), nullptr, &memory, &pitch) != 0) {
-        fprintf(stderr, "%s\n", SDL_GetError());
+        orvex_report_line("%s\n", SDL_GetError());
         return -1;
     }
     if (pitch < PX_ROW_BYTES) {
         SDL_UnlockTexture(px_texture);
-        fprintf(stderr, "px_render: texture rows are %d bytes, fewer than %d\n", pitch,
-                PX_ROW_BYTES);
+        orvex_report_line("px_render: texture rows are %d bytes, fewer than %d\n", pitch,
+                          PX_ROW_BYTES);
         return -1;
     }
     if (px_digest_wanted()) px_note_frame(px_rng_state);

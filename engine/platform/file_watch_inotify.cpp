@@ -32,6 +32,7 @@
 #include <cstring>
 
 #include "file_watch.hpp"
+#include "log.hpp"
 
 //------------------------------------------------------------------------------------------
 // State
@@ -93,8 +94,8 @@ static uint32_t wd_hash(int32_t wd) { return uint32_t(wd) * 2654435761u; }
 static void report_once(const char* what) {
     if (watch.reported) return;
     watch.reported = true;
-    fprintf(stderr, "hot reload: %s: %s; such files are compared every turn\n", what,
-            strerror(errno));
+    orvex_report_line("hot reload: %s: %s; such files are compared every turn\n", what,
+                      strerror(errno));
 }
 
 // Grows one array to `n` elements; false (array unchanged) when memory runs out.

@@ -16,7 +16,7 @@
 #include <fstream>
 
 #include "files.hpp"
-#include "resources_internal.hpp"
+#include "log.hpp"
 
 //------------------------------------------------------------------------------------------
 // Reporting

@@ -22,7 +22,7 @@
 #include <cstring>
 
 #include "files.hpp"
-#include "resources_internal.hpp"
+#include "log.hpp"
 
 //------------------------------------------------------------------------------------------
 // Paths

@@ -43,6 +43,10 @@ struct ORVEX_Config {
     const char* title = nullptr;  // window title; read during ORVEX_Init only
 };
 
+// Every line the engine, px and input would print (without its newline) goes to `fn`
+// instead, ORVEX_Init's too when set before it; null restores the default (stderr; stdout
+// for the files a capture saved; SDL's log for SDL's own failures).
+void ORVEX_SetLogCallback(void (*fn)(void* user, const char* line), void* user);
 int32_t ORVEX_Init(const ORVEX_Config* config);  // 0, or -1 after logging the cause
 void ORVEX_Quit(void);                           // releases everything; safe to call twice
 // The renderer, for modules that draw with SDL (px); null before start-up.
