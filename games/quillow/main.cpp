@@ -9,7 +9,6 @@
 // On Windows SDL's start-up shim calls SDL_main, the name SDL_main.h gives main there (with
 // C linkage); elsewhere it changes nothing.
 #include <SDL_gamecontroller.h>
-#include <SDL_log.h>
 #include <SDL_main.h>
 #include <SDL_messagebox.h>
 #include <SDL_mouse.h>
@@ -72,22 +71,27 @@ static int32_t start_canvas(void) {
 }
 
 // A Windows program started from Explorer has no console, so what start-up reports is lost
-// there: the last line the engine logged is kept and shown to the player in a message box.
+// there: while the game starts, every line the engine, canvas and actions print is kept (the
+// last one is shown to the player in a message box) and still written to stderr.
 #ifdef _WIN32
 static char last_log[512];
-static SDL_LogOutputFunction default_log;
-static void* default_log_data;
 
-static void keep_log_line(void* data, int category, SDL_LogPriority priority, const char* line) {
+static void keep_log_line(void*, const char* line) {
     snprintf(last_log, sizeof last_log, "%s", line);
-    default_log(data, category, priority, line);
+    fprintf(stderr, "%s\n", line);
 }
 #endif
 
 static void watch_start(void) {
 #ifdef _WIN32
-    SDL_LogGetOutputFunction(&default_log, &default_log_data);
-    SDL_LogSetOutputFunction(keep_log_line, default_log_data);
+    ORVEX_SetLogCallback(keep_log_line, nullptr);
+#endif
+}
+
+// Once started, the lines go where the engine prints them (the saved captures on stdout).
+static void watch_stop(void) {
+#ifdef _WIN32
+    ORVEX_SetLogCallback(nullptr, nullptr);
 #endif
 }
 
@@ -133,6 +137,7 @@ int main(int argc, char** argv) {
     set_window_icon();
     if (playback_start(&options) != 0) return 1;
     if (start_canvas() != 0) return start_failed();
+    watch_stop();
     // Without the files or an audio device the game goes on silent.
     explain_sound(ORVEX_PlayMusic(THEME_MUSIC, MUSIC_LOOPS) == 0);
     bind_move();
