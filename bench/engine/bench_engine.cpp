@@ -46,7 +46,7 @@ static void BM_Cycle_OneIdlePad(benchmark::State& state) {
     desc.name = "bench pad";
     const int index = SDL_JoystickAttachVirtualEx(&desc);
     ORVEX_Cycle();
-    const uint64_t before = allocations.load();
+    const uint64_t before = support::allocations();
     for (auto _ : state) ORVEX_Cycle();
     count_allocations(state, before);
     state.counters["pads"] = ORVEX_GetGamepadCount();
