@@ -1,6 +1,7 @@
-// A game maker's first program, built against an installed engine: the engine's window and
-// frame loop, the canvas with a bar that grows while the action "grow" is held, and SDL's own
-// header beside the engine's. It stops by itself after 30 frames and prints what it drew.
+// A game maker's first program, built against the engine, installed or inside its own build:
+// the engine's window and frame loop, the canvas with a bar that grows while the action "grow"
+// is held, and SDL's own header beside the engine's. It stops by itself after 30 frames and
+// prints what it drew.
 #include <SDL.h>
 #include <orvex/input.hpp>
 #include <orvex/orvex.hpp>
