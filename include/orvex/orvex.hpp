@@ -305,9 +305,26 @@ struct ORVEX_ColorArgs {
     float r = 0, g = 0, b = 0, a = 0;  // 0..1; a negative component keeps the current one
 };
 
+struct ORVEX_DrawTextArgs {
+    int32_t reserved = 0;
+    const char* text = nullptr;  // UTF-8
+    int32_t x = 0, y = 0;        // top-left of the first line, target pixels
+    int32_t scale = 1;           // whole-number size, 1 or more
+};
+
 int32_t ORVEX_DrawImage(const ORVEX_DrawImageArgs* args);
 int32_t ORVEX_DrawLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1);
 int32_t ORVEX_DrawPoint(int32_t x, int32_t y);
 int32_t ORVEX_DrawRectangle(const ORVEX_DrawRectangleArgs* args);
 int32_t ORVEX_SetDrawColor8(int32_t r, int32_t g, int32_t b, int32_t a);  // low 8 bits count
 int32_t ORVEX_SetDrawColor(const ORVEX_ColorArgs* args);                  // above 1.0 clamps to 255
+// Text in the built-in 5x8 font, 6x9 pixel cells at scale 1: printable ASCII; any other code
+// point, control character or invalid byte draws as a box; '\n' starts a line. A null or
+// empty text draws nothing; a scale below 1 counts as 1. Drawn as filled rectangles, so the
+// renderer's draw blend mode applies as to ORVEX_DrawRectangle (alpha blends after
+// ORVEX_DrawBegin). 0, or -1 after logging (null args, before start-up).
+int32_t ORVEX_DrawText(const ORVEX_DrawTextArgs* args);  // in the draw colour
+// The box ORVEX_DrawText (and px_text) draws in from (x, y): (6 x the longest line's glyphs
+// - 1) x (9 x the lines - 1), times the scale, saturating at INT32_MAX; 0 x 0 for null or
+// empty text, 0 wide for newlines alone. Null w or h is skipped.
+void ORVEX_MeasureText(const char* text, int32_t scale, int32_t* w, int32_t* h);

@@ -46,6 +46,14 @@ struct PxImage {
     const uint8_t* pixels;  // width * height indices, row-major, stride = width
 };
 
+struct PxTextArgs {
+    int32_t reserved = 0;
+    const char* text = nullptr;  // UTF-8
+    int32_t x = 0, y = 0;        // top-left of the first line
+    uint8_t color = 0;
+    int32_t scale = 1;  // whole-number size, 1 or more
+};
+
 struct PxBlitArgs {
     int32_t reserved = 0;
     const PxImage* img = nullptr;
@@ -96,6 +104,10 @@ void px_line(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint8_t color);
 void px_rect(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint8_t color);
 void px_fill_rect(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint8_t color);
 void px_blit(PxBlitArgs args);  // image region, mirrored, transparency, clip, depth, remap
+// Text in the engine's built-in font, the same glyphs and layout as ORVEX_DrawText, under the
+// plot rule: clip, depth, remap. px_measure_text is ORVEX_MeasureText.
+void px_text(PxTextArgs args);
+void px_measure_text(const char* text, int32_t scale, int32_t* w, int32_t* h);
 
 //------------------------------------------------------------------------------------------
 // Presentation
