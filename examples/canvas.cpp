@@ -3,7 +3,8 @@
 // of lines cut by a clip rectangle; top right, filled rectangles of a grey ramp (an index is
 // its chance, in 255ths, of coming out light) inside outlines; bottom left, one sprite blitted
 // plain and mirrored three ways; bottom right, the same sprite with its background index
-// opaque, transparent, and drawn through a remap of its colours.
+// opaque, transparent, and drawn through a remap of its colours. Each panel has a caption in
+// the built-in font on a dark plate the size px_measure_text gives.
 //
 //   orvex_canvas [--frames N] [--screenshot FILE]   (see run_options.hpp)
 //
@@ -116,6 +117,14 @@ static void draw_remap_and_transparency(void) {
     px_transparent({.color = -1});
 }
 
+// A caption with its top-left at (x, y), on a dark plate two pixels larger on every side.
+static void caption(const char* text, int32_t x, int32_t y) {
+    int32_t w = 0, h = 0;
+    px_measure_text(text, 1, &w, &h);
+    px_fill_rect(x - 2, y - 2, x + w + 1, y + h + 1, BLACK);
+    px_text({.text = text, .x = x, .y = y, .color = WHITE});
+}
+
 //------------------------------------------------------------------------------------------
 // Frame
 //------------------------------------------------------------------------------------------
@@ -128,6 +137,10 @@ static void draw_canvas(void) {
     draw_ramp();
     draw_flips();
     draw_remap_and_transparency();
+    caption("px_line, cut by px_clip", 8, 226);
+    caption("px_fill_rect inside px_rect", 336, 226);
+    caption("px_blit: plain, flip_x, flip_y, both", 8, 462);
+    caption("opaque, transparent, remapped", 336, 462);
 }
 
 static int32_t frame(void*) {
