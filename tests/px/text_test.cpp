@@ -35,7 +35,7 @@ protected:
         ORVEX_SetDrawColor8(255, 255, 255, 255);
     }
     void TearDown() override {
-        SDL_DestroyTexture(target);
+        if (target) SDL_DestroyTexture(target);
         Canvas::TearDown();
     }
     static Pixels canvas(const Placed& p) {
@@ -101,10 +101,8 @@ TEST(TextMeasure, BothLayersMeasureTheCellsOfTheLongestLineAndOfEveryLine) {
         int32_t w = -1, h = -1, pw = -1, ph = -1;
         ORVEX_MeasureText(s.text, s.scale, &w, &h);
         px_measure_text(s.text, s.scale, &pw, &ph);
-        EXPECT_EQ(w, s.w) << (s.text ? s.text : "null") << " at " << s.scale;
-        EXPECT_EQ(h, s.h) << (s.text ? s.text : "null") << " at " << s.scale;
-        EXPECT_EQ(pw, w);
-        EXPECT_EQ(ph, h);
+        EXPECT_EQ(std::pair(w, h), std::pair(s.w, s.h)) << (s.text ? s.text : "null") << s.scale;
+        EXPECT_EQ(std::pair(pw, ph), std::pair(w, h));
     }
     int32_t h = 0;
     ORVEX_MeasureText("AB", 1, nullptr, &h);  // a null side is skipped
@@ -171,6 +169,22 @@ TEST_F(Text, FarPositionsAndHugeScalesDrawOnlyWhatLands) {
         EXPECT_EQ(lit.size(), c.lit) << c.p.text << " at " << c.p.x << ", " << c.p.y;
         EXPECT_EQ(renderer(c.p), lit);
     }
+}
+
+// ORVEX_DrawEnd leaves the renderer black: text keeps the engine's draw colour. Null args,
+// and a call before start-up, are refused with a line.
+TEST_F(Text, RendererTextIsInTheDrawColourAndRefusesWhatItCannotDraw) {
+    ORVEX_SetDrawColor8(10, 200, 30, 255);
+    SDL_SetRenderDrawColor(ORVEX_GetRenderer(), 0, 0, 0, 255);
+    const ORVEX_DrawTextArgs args = {.text = "#"};
+    ASSERT_EQ(ORVEX_DrawText(&args), 0);
+    EXPECT_EQ(render_pixel(0, 2), 0x0AC81Eu);  // the bar of '#'
+    EXPECT_EQ(stderr_of([] { EXPECT_EQ(ORVEX_DrawText(nullptr), -1); }),
+              "ORVEX_DrawText: args is NULL\n");
+    ORVEX_Quit();
+    EXPECT_EQ(stderr_of([&] { EXPECT_EQ(ORVEX_DrawText(&args), -1); }),
+              "ORVEX_DrawText: the engine is not started\n");
+    target = nullptr;  // went with the renderer
 }
 
 //------------------------------------------------------------------------------------------
