@@ -1,13 +1,15 @@
 // Sequences of canvas operations against a model that applies the plot rule literally: every
 // pixel of every shape visited in the written-down order, nothing cut short in advance. After
-// each input both canvases (indices and depths) must be equal. The canvas cuts shapes to the
-// clip rectangle and jumps along lines in closed form; the model does neither.
+// each input both canvases (indices and depths) must be equal. The canvas cuts shapes and
+// text to the clip rectangle and jumps along lines in closed form; the model does neither.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
+#include "font.hpp"
+#include "fuzz_support.hpp"
 #include "px_internal.hpp"
 
 namespace {
@@ -97,6 +99,27 @@ struct Model {
         }
     }
 
+    // Every lit glyph pixel of every cell as a filled square of s x s, wherever it lands.
+    void text(const char* t, int64_t x, int64_t y, int64_t s, uint8_t c) {
+        int64_t column = 0, line = 0;
+        for (const char* p = t; *p;) {
+            if (*p == '\n') {
+                p++, line++, column = 0;
+                continue;
+            }
+            const uint8_t* rows = font_glyph_rows(font_glyph_of(font_decode(&p)));
+            for (int64_t r = 0; r < FONT_GLYPH_H; r++) {
+                for (int64_t q = 0; q < FONT_GLYPH_W; q++) {
+                    if ((rows[r] >> (FONT_GLYPH_W - 1 - q) & 1) == 0) continue;
+                    const int64_t left = x + (column * FONT_CELL_W + q) * s;
+                    const int64_t top = y + (line * FONT_CELL_H + r) * s;
+                    fill_rect(left, top, left + s - 1, top + s - 1, c);
+                }
+            }
+            column++;
+        }
+    }
+
     void clear(uint8_t c) {
         for (int32_t y = cy; y < cy + ch; ++y)
             for (int32_t x = cx; x < cx + cw; ++x) {
@@ -142,7 +165,7 @@ void reset_canvas(void) {
 
 void one_operation(FuzzedDataProvider& in, const PxImage& image) {
     const uint8_t c = in.ConsumeIntegral<uint8_t>();
-    switch (in.ConsumeIntegralInRange(0, 10)) {
+    switch (in.ConsumeIntegralInRange(0, 11)) {
     case 0: {
         const int32_t x = coordinate(in), y = coordinate(in);
         px_plot(x, y, c);
@@ -224,6 +247,15 @@ void one_operation(FuzzedDataProvider& in, const PxImage& image) {
             memset(model.transparent, 0, sizeof model.transparent);
         else
             model.transparent[color] = flag;
+        break;
+    }
+    case 11: {
+        const auto text = fuzz::text(in, 24);
+        const int32_t x = coordinate(in), y = coordinate(in);
+        const int32_t scale =
+            in.ConsumeBool() ? in.ConsumeIntegralInRange(-1, 6) : in.ConsumeIntegral<int32_t>();
+        px_text({.text = text.get(), .x = x, .y = y, .color = c, .scale = scale});
+        model.text(text.get(), x, y, scale < 1 ? 1 : scale, c);
         break;
     }
     }

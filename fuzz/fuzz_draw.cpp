@@ -1,5 +1,5 @@
-// Drawing with the renderer given any arguments: lines, points, rectangles and images with
-// any position, source rectangle, scale, rotation and flips, onto a small target. Nothing
+// Drawing with the renderer given any arguments: lines, points, rectangles, text and images
+// with any position, source rectangle, scale, rotation and flips, onto a small target. Nothing
 // may crash, and nothing may cost more than the target can show (libFuzzer's memory and
 // time limits catch that).
 #include <fuzzer/FuzzedDataProvider.h>
@@ -64,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SDL_SetRenderTarget(ORVEX_GetRenderer(), target);
     FuzzedDataProvider in(data, size);
     for (int n = 0; n < 16 && in.remaining_bytes() > 0; ++n) {
-        switch (in.ConsumeIntegralInRange(0, 4)) {
+        switch (in.ConsumeIntegralInRange(0, 5)) {
         case 0: {
             const int32_t x0 = coordinate(in), y0 = coordinate(in);
             ORVEX_DrawLine(x0, y0, coordinate(in), coordinate(in));
@@ -93,6 +93,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             c.b = number(in);
             c.a = number(in);
             ORVEX_SetDrawColor(&c);
+            break;
+        }
+        case 4: {
+            const auto text = fuzz::text(in, 24);
+            ORVEX_DrawTextArgs t{};
+            t.text = text.get();
+            t.x = coordinate(in);
+            t.y = coordinate(in);
+            t.scale = in.ConsumeBool() ? in.ConsumeIntegralInRange(-1, 9) : coordinate(in);
+            ORVEX_DrawText(&t);
             break;
         }
         default: draw_image(in, id); break;

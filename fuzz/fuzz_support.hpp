@@ -3,9 +3,12 @@
 #pragma once
 
 #include <SDL.h>
+#include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <memory>
 
 #include "engine_state.hpp"
 
@@ -28,6 +31,15 @@ inline bool engine(int32_t mixer) {
     config.title = "fuzz";
     started = ORVEX_Init(&config) == 0 && (mixer == 0 || orvex.config.mixer != 0) ? 1 : 0;
     return started == 1;
+}
+
+// A text of up to `max` bytes of the input (any bytes: bad UTF-8, controls) in a buffer of
+// exactly its length and the terminating zero, so that a read past the zero is caught.
+inline std::unique_ptr<char[]> text(FuzzedDataProvider& in, size_t max) {
+    const std::string bytes = in.ConsumeRandomLengthString(max);
+    std::unique_ptr<char[]> t(new char[bytes.size() + 1]);
+    memcpy(t.get(), bytes.c_str(), bytes.size() + 1);
+    return t;
 }
 
 }  // namespace fuzz

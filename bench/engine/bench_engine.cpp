@@ -1,8 +1,9 @@
 // The engine's own cost per turn with pacing off, on the offscreen video driver: one engine
-// turn on an empty queue (with no pad, and with one idle virtual pad), and one presented frame of a 640x480 target into a 640x480
-// window. Each is measured next to a bare-SDL baseline doing the same SDL work, and every
-// benchmark counts heap allocations per iteration (malloc is counted for the whole process,
-// SDL and the GL driver included).
+// turn on an empty queue (with no pad, and with one idle virtual pad), one presented frame of
+// a 640x480 target into a 640x480 window, and a line of text drawn onto that target. Each is
+// measured next to a baseline doing the same SDL work (for text, one rectangle of its size),
+// and every benchmark counts heap allocations per iteration (malloc is counted for the whole
+// process, SDL and the GL driver included).
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 
@@ -82,6 +83,41 @@ static void BM_DrawBegin_DrawEnd(benchmark::State& state) {
     count_allocations(state, before);
 }
 BENCHMARK(BM_DrawBegin_DrawEnd);
+
+//------------------------------------------------------------------------------------------
+// Drawing text onto the 640x480 target
+//------------------------------------------------------------------------------------------
+// A 40-character line (239 x 8 pixels at scale 1) against one rectangle of its measured size;
+// each turn flushes SDL's queue, so the drawing itself is measured.
+static const char* const LINE_40 = "SCORE 0012345  HI 0099999  LIVES 3  GO!!";
+
+static void BM_DrawText40(benchmark::State& state) {
+    const ORVEX_DrawTextArgs args = {
+        .text = LINE_40, .x = 8, .y = 8, .scale = int32_t(state.range(0))};
+    ORVEX_DrawBegin();
+    const uint64_t before = support::allocations();
+    for (auto _ : state) {
+        ORVEX_DrawText(&args);
+        SDL_RenderFlush(orvex.video.renderer);
+    }
+    count_allocations(state, before);
+    ORVEX_DrawEnd();
+}
+BENCHMARK(BM_DrawText40)->ArgName("scale")->Arg(1)->Arg(2);
+
+static void BM_Baseline_DrawRectangleSameArea(benchmark::State& state) {
+    ORVEX_DrawRectangleArgs rect = {.x = 8, .y = 8, .fill = 1};
+    ORVEX_MeasureText(LINE_40, int32_t(state.range(0)), &rect.w, &rect.h);
+    ORVEX_DrawBegin();
+    const uint64_t before = support::allocations();
+    for (auto _ : state) {
+        ORVEX_DrawRectangle(&rect);
+        SDL_RenderFlush(orvex.video.renderer);
+    }
+    count_allocations(state, before);
+    ORVEX_DrawEnd();
+}
+BENCHMARK(BM_Baseline_DrawRectangleSameArea)->ArgName("scale")->Arg(1)->Arg(2);
 
 //------------------------------------------------------------------------------------------
 // Main

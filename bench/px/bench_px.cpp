@@ -1,8 +1,9 @@
 // Canvas speed: the dither conversion on every path against a literal per-pixel loop, the
-// game's frame of blits against a literal plot loop, and a line whose walk lies mostly off
-// the canvas. Baselines run in the same process, so the ratios compare like with like.
+// game's frame of blits against a literal plot loop, a line whose walk lies mostly off the
+// canvas, and a line of text against one rectangle of its size. Baselines run in the same
+// process, so the ratios compare like with like.
 //
-// Index: Fixtures / Dither / The game's frame / Lines
+// Index: Fixtures / Dither / The game's frame / Lines / Text
 #include <benchmark/benchmark.h>
 
 #include <cstring>
@@ -122,5 +123,39 @@ static void BM_LineFromFarAway(benchmark::State& state) {
     for (auto _ : state) px_line(-1000000000, 5, 1000000000, 7, 9);
 }
 BENCHMARK(BM_LineFromFarAway)->Unit(benchmark::kMicrosecond);
+
+//------------------------------------------------------------------------------------------
+// Text
+//------------------------------------------------------------------------------------------
+// A 40-character line (239 x 8 pixels at scale 1), and the same box as one filled rectangle.
+static const char* const LINE_40 = "SCORE 0012345  HI 0099999  LIVES 3  GO!!";
+
+static void BM_Text40(benchmark::State& state) {
+    const int32_t scale = int32_t(state.range(0));
+    for (auto _ : state) {
+        px_text({.text = LINE_40, .x = 8, .y = 8, .color = 200, .scale = scale});
+        benchmark::DoNotOptimize(px_pixels);
+    }
+}
+BENCHMARK(BM_Text40)->ArgName("scale")->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
+
+static void BM_FillRectSameArea(benchmark::State& state) {
+    int32_t w = 0, h = 0;
+    px_measure_text(LINE_40, int32_t(state.range(0)), &w, &h);
+    for (auto _ : state) {
+        px_fill_rect(8, 8, 8 + w - 1, 8 + h - 1, 200);
+        benchmark::DoNotOptimize(px_pixels);
+    }
+}
+BENCHMARK(BM_FillRectSameArea)->ArgName("scale")->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
+
+// Most of the line far off the canvas at the largest scale: the cost of skipping it.
+static void BM_Text40FromFarAway(benchmark::State& state) {
+    for (auto _ : state) {
+        px_text({.text = LINE_40, .x = INT32_MIN, .y = -1000000, .color = 200, .scale = 1 << 20});
+        benchmark::DoNotOptimize(px_pixels);
+    }
+}
+BENCHMARK(BM_Text40FromFarAway)->Unit(benchmark::kMicrosecond);
 
 BENCHMARK_MAIN();
