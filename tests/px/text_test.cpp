@@ -181,10 +181,12 @@ TEST_F(Text, RendererTextIsInTheDrawColourAndRefusesWhatItCannotDraw) {
     EXPECT_EQ(render_pixel(0, 2), 0x0AC81Eu);  // the bar of '#'
     EXPECT_EQ(stderr_of([] { EXPECT_EQ(ORVEX_DrawText(nullptr), -1); }),
               "ORVEX_DrawText: args is NULL\n");
+    SDL_SetRenderTarget(ORVEX_GetRenderer(), nullptr);
+    SDL_DestroyTexture(target);
+    target = nullptr;
     ORVEX_Quit();
     EXPECT_EQ(stderr_of([&] { EXPECT_EQ(ORVEX_DrawText(&args), -1); }),
               "ORVEX_DrawText: the engine is not started\n");
-    target = nullptr;  // went with the renderer
 }
 
 //------------------------------------------------------------------------------------------
