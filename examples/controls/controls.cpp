@@ -20,7 +20,7 @@
 #include <orvex/input.hpp>
 #include <orvex/orvex.hpp>
 
-#include "run_options.hpp"
+#include "../run_options.hpp"
 
 //------------------------------------------------------------------------------------------
 // State

@@ -15,7 +15,7 @@
 
 #include <orvex/orvex.hpp>
 
-#include "run_options.hpp"
+#include "../run_options.hpp"
 
 //------------------------------------------------------------------------------------------
 // State

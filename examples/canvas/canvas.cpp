@@ -18,7 +18,7 @@
 #include <orvex/orvex.hpp>
 #include <orvex/px.hpp>
 
-#include "run_options.hpp"
+#include "../run_options.hpp"
 
 //------------------------------------------------------------------------------------------
 // Sprite
