@@ -16,10 +16,23 @@ add_custom_command(OUTPUT ${PACKAGING_OUT}/changelog.gz
   COMMAND gzip -9nc ${PACKAGING_OUT}/changelog > ${PACKAGING_OUT}/changelog.gz
   DEPENDS ${PACKAGING_OUT}/changelog)
 add_custom_target(package_docs ALL DEPENDS ${PACKAGING_OUT}/changelog.gz)
+
+# The copyright file in Debian's machine-readable format, its notice and licence text those of
+# LICENSE: the holders from its first line, the text after it as a field continues (each line
+# indented, an empty one a dot).
+file(READ ${PROJECT_SOURCE_DIR}/LICENSE QUILLOW_LICENSE_TEXT)
+if(NOT QUILLOW_LICENSE_TEXT MATCHES "^Copyright \\(c\\) ([^\n]+)\n+(.*[^\n])\n*$")
+  message(FATAL_ERROR "LICENSE: its copyright line first, then the licence text")
+endif()
+set(QUILLOW_COPYRIGHT "${CMAKE_MATCH_1}")
+string(REPLACE "\n\n" "\n.\n" QUILLOW_LICENSE_TEXT "${CMAKE_MATCH_2}")
+string(REPLACE "\n" "\n " QUILLOW_LICENSE_TEXT " ${QUILLOW_LICENSE_TEXT}")
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/LICENSE)
+configure_file(copyright.in ${PACKAGING_OUT}/copyright @ONLY)
 foreach(pair "game;quillow" "dev;liborvex-dev")
   list(GET pair 0 component)
   list(GET pair 1 package)
-  install(FILES copyright ${PACKAGING_OUT}/changelog.gz
+  install(FILES ${PACKAGING_OUT}/copyright ${PACKAGING_OUT}/changelog.gz
           DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${package} COMPONENT ${component})
 endforeach()
 

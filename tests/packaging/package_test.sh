@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The Debian packages, made from this build tree into a scratch folder: lintian finds neither
 # errors nor warnings, the desktop entry and the AppStream metainfo validate, each package
-# depends on what it needs, and the game unpacked from its package into a scratch root runs
-# under Xvfb from an unrelated folder: its window appears, its music is found, and SIGTERM
-# ends it with status 0. Nothing is installed on the machine.
+# depends on what it needs and carries the licence, and the game unpacked from its package
+# into a scratch root runs under Xvfb from an unrelated folder: its window appears, its music
+# is found, and SIGTERM ends it with status 0. Nothing is installed on the machine.
 # Usage: package_test.sh BUILD_DIR
 set -uo pipefail
 source "$(dirname "$0")/../e2e/lib.sh"
@@ -34,6 +34,19 @@ expect_eq "liborvex-dev depends" "$(dpkg-deb -f "$dev_deb" Depends)" "libsdl2-de
 root="$E2E_TMP/root"
 dpkg-deb -x "$game_deb" "$root" || fail "cannot unpack $game_deb"
 desktop-file-validate "$root/usr/share/applications/quillow.desktop" || fail "desktop entry"
+
+# Each package's copyright file carries LICENSE: its holders, and its whole text as Debian's
+# format writes a field that continues (indented, an empty line a dot).
+dpkg-deb -x "$dev_deb" "$E2E_TMP/dev" || fail "cannot unpack $dev_deb"
+license="$(dirname "$0")/../../LICENSE"
+for copyright in "$root/usr/share/doc/quillow/copyright" \
+  "$E2E_TMP/dev/usr/share/doc/liborvex-dev/copyright"; do
+  expect_eq "holders in $copyright" "$(sed -n 's/^Copyright: //p' "$copyright")" \
+    "$(sed -n '1s/^Copyright (c) //p' "$license")" || exit 1
+  expect_eq "licence text in $copyright" \
+    "$(tac "$copyright" | sed '/^License: Zlib$/q' | tac | tail -n +2 | sed 's/^ //; s/^\.$//')" \
+    "$(tail -n +3 "$license")" || exit 1
+done
 for metainfo in "$root"/usr/share/metainfo/*.metainfo.xml; do
   appstreamcli validate --no-net "$metainfo" || fail "metainfo"
 done
