@@ -4,9 +4,7 @@
 #   liborvex-dev  the engine, for game makers; depends on SDL2's, SDL2_mixer's, SDL2_image's
 #                 and giflib's dev packages
 # The version is the project's; each package carries the copyright file and changelog that
-# Debian asks of every package.
-set(QUILLOW_MAINTAINER "Quillow developers <maintainers@quillow.invalid>"
-    CACHE STRING "Maintainer field of the Debian packages (name <address>)")
+# Debian asks of every package. The maintainer and homepage are the project's (CMakeLists.txt).
 
 #-------------------------------------------------------------------------------------------
 # Documents of each package
@@ -44,6 +42,7 @@ set(CPACK_PACKAGE_NAME quillow)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Quillow developers")
 set(CPACK_PACKAGE_CONTACT "${QUILLOW_MAINTAINER}")
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${QUILLOW_HOMEPAGE})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE
