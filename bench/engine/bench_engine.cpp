@@ -1,9 +1,11 @@
 // The engine's own cost per turn with pacing off, on the offscreen video driver: one engine
+// The engine's own cost per turn with pacing off, on the offscreen video driver: one engine
 // turn on an empty queue (with no pad, and with one idle virtual pad), one presented frame of
-// a 640x480 target into a 640x480 window, and a line of text drawn onto that target. Each is
-// measured next to a baseline doing the same SDL work (for text, one rectangle of its size),
-// and every benchmark counts heap allocations per iteration (malloc is counted for the whole
-// process, SDL and the GL driver included).
+// a 640x480 target into a 640x480 window, lines drawn into that target (inside it and from
+// far beyond it), and a line of text drawn onto it. Each is measured next to a baseline doing
+// the same SDL work (for text, one rectangle of its size), and every benchmark counts heap
+// allocations per iteration (malloc is counted for the whole process, SDL and the GL driver
+// included).
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 
@@ -118,6 +120,35 @@ static void BM_Baseline_DrawRectangleSameArea(benchmark::State& state) {
     ORVEX_DrawEnd();
 }
 BENCHMARK(BM_Baseline_DrawRectangleSameArea)->ArgName("scale")->Arg(1)->Arg(2);
+
+//------------------------------------------------------------------------------------------
+// Lines into the 640x480 target, flushed each time: inside it, and from far beyond it
+//------------------------------------------------------------------------------------------
+static void BM_Baseline_RenderDrawLine(benchmark::State& state) {
+    SDL_Renderer* r = orvex.video.renderer;
+    SDL_SetRenderTarget(r, orvex.video.target);
+    const uint64_t before = support::allocations();
+    for (auto _ : state) {
+        SDL_RenderDrawLine(r, 10, 20, 600, 400);
+        SDL_RenderFlush(r);
+    }
+    count_allocations(state, before);
+}
+BENCHMARK(BM_Baseline_RenderDrawLine);
+
+static void BM_DrawLine(benchmark::State& state) {
+    SDL_Renderer* r = orvex.video.renderer;
+    SDL_SetRenderTarget(r, orvex.video.target);
+    // Both ends inside the target, or reaching a million pixels beyond it on both sides.
+    const int32_t far = state.range(0) ? 1000000 : 0;
+    const uint64_t before = support::allocations();
+    for (auto _ : state) {
+        ORVEX_DrawLine(10 - far, 20, 600 + far, 400);
+        SDL_RenderFlush(r);
+    }
+    count_allocations(state, before);
+}
+BENCHMARK(BM_DrawLine)->ArgName("far")->Arg(0)->Arg(1);
 
 //------------------------------------------------------------------------------------------
 // Main
