@@ -25,6 +25,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bytes.hpp"
 #include "engine_state.hpp"
 #include "files.hpp"
 #include "log.hpp"
@@ -58,37 +59,9 @@ enum TurnFlags : uint8_t { TURN_QUIT = 1, TURN_MOUSE = 2, TURN_CHANGES = 4, TURN
 constexpr uint8_t TURN_KNOWN_FLAGS = TURN_QUIT | TURN_MOUSE | TURN_CHANGES | TURN_FRAME;
 constexpr size_t MAX_TURN_BYTES = 1 + 8 + 2 + SLOTS * 3 + 8;
 
-static uint8_t* put8(uint8_t* p, uint32_t v) {
-    *p = static_cast<uint8_t>(v);
-    return p + 1;
-}
-
-static uint8_t* put_le(uint8_t* p, uint64_t v, int32_t bytes) {
-    for (int32_t i = 0; i < bytes; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-    return p + bytes;
-}
-
-static uint64_t get_le(const uint8_t* p, int32_t bytes) {
-    uint64_t v = 0;
-    for (int32_t i = 0; i < bytes; ++i) v |= uint64_t{p[i]} << (8 * i);
-    return v;
-}
-
-// Bounds-checked reading of a record: any read past the end marks the reader failed.
-struct Reader {
-    const uint8_t* p;
-    const uint8_t* end;
-    bool ok;
-    uint64_t take(int32_t bytes) {
-        if (!ok || end - p < bytes) {
-            ok = false;
-            return 0;
-        }
-        const uint64_t v = get_le(p, bytes);
-        p += bytes;
-        return v;
-    }
-};
+// Numbers go in and out through bytes.hpp: put_le and get_le for the header and block
+// frames, whose lengths are checked first, a Reader for records, whose lengths are not.
+using Reader = ByteReader;
 
 struct TurnRecord {
     uint8_t flags;
