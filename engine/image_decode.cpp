@@ -9,25 +9,22 @@
 // take, or the best compression each format allows), so a few bytes that declare a huge
 // picture never reach an allocation.
 //
-// Index: Header fields / Formats / Size checks / Decoding
+// Index: Formats / Size checks / Decoding
 #include <SDL.h>
 #include <SDL_image.h>
 
 #include <cstring>
 
+#include "bytes.hpp"
 #include "engine_state.hpp"
 #include "media_checks.hpp"
 #include "resources_internal.hpp"
 
 //------------------------------------------------------------------------------------------
-// Header fields
-//------------------------------------------------------------------------------------------
-static uint32_t be16(const uint8_t* p) { return uint32_t(p[0]) << 8 | p[1]; }
-static uint32_t be32(const uint8_t* p) { return be16(p) << 16 | be16(p + 2); }
-
-//------------------------------------------------------------------------------------------
 // Formats
 //------------------------------------------------------------------------------------------
+// Each format's header function reads, after the magic, the declared width and height, and
+// what bounds the bytes such a picture needs; false when the data ends before them.
 struct ImageHeader {
     const char* name;  // for messages
     int64_t width, height;
@@ -38,107 +35,99 @@ struct ImageHeader {
     int64_t least_bytes = 0;  // plain rows: every byte the decoder reads; 0 when compressed
 };
 
-static const uint8_t PNG_MAGIC[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-
 // The first chunk is IHDR: length, "IHDR", width, height (big-endian). Deflate expands a
 // byte into at most 1032, and a byte of 1-bit pixels holds 8 of them.
-static bool png_header(const uint8_t* b, int32_t size, ImageHeader* h) {
-    if (size < 24 || memcmp(b + 12, "IHDR", 4) != 0) return false;
-    *h = {"PNG", be32(b + 16), be32(b + 20), 1032 * 8, IMG_LoadPNG_RW};
-    return true;
+static bool png_header(ByteReader in, ImageHeader* h) {
+    in.skip(4);
+    const bool ihdr = in.tag("IHDR");
+    const int64_t width = int64_t(in.take_be(4)), height = int64_t(in.take_be(4));
+    *h = {"PNG", width, height, 1032 * 8, IMG_LoadPNG_RW};
+    return ihdr && in.ok;
 }
 
-// "qoif", width, height (big-endian), channels, colour space. One byte of run can stand for
-// 62 pixels.
-static bool qoi_header(const uint8_t* b, int32_t size, ImageHeader* h) {
-    if (size < 14) return false;
-    *h = {"QOI", be32(b + 4), be32(b + 8), 62, IMG_LoadQOI_RW};
-    return true;
+// Width, height (big-endian), channels, colour space. One byte of run can stand for 62
+// pixels.
+static bool qoi_header(ByteReader in, ImageHeader* h) {
+    const int64_t width = int64_t(in.take_be(4)), height = int64_t(in.take_be(4));
+    in.skip(2);
+    *h = {"QOI", width, height, 62, IMG_LoadQOI_RW};
+    return in.ok;
 }
 
-static bool is_sof(uint8_t marker) {
+static bool is_sof(uint64_t marker) {
     return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
 }
 
-// Walks the segments up to the first frame header (SOF0..SOF15): length, precision, height,
+// The segments up to the first frame header (SOF0..SOF15): length, precision, height,
 // width. Progressive files can code long runs of empty blocks in a few bits, so only the
 // texture limit bounds a JPEG.
-static bool jpeg_header(const uint8_t* b, int32_t size, ImageHeader* h) {
-    int64_t at = 2;
-    while (at + 4 <= size) {
-        if (b[at] != 0xFF) return false;
-        const uint8_t marker = b[at + 1];
-        if (marker == 0xFF) {  // fill byte
-            at += 1;
-            continue;
-        }
-        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {  // no length
-            at += 2;
-            continue;
-        }
-        if (marker == 0xDA || marker == 0xD9) return false;  // scan or end before a frame
-        const int64_t length = be16(b + at + 2);
+static bool jpeg_header(const uint8_t* b, size_t size, ImageHeader* h) {
+    for (size_t at = 2;;) {
+        ByteReader in = byte_reader(b, size, at);
+        const uint64_t prefix = in.take(1), marker = in.take(1), length = in.take_be(2);
+        if (!in.ok || prefix != 0xFF || marker == 0xDA || marker == 0xD9) return false;
         if (is_sof(marker)) {
-            if (length < 7 || at + 9 > size) return false;
-            *h = {"JPEG", be16(b + at + 7), be16(b + at + 5), 0, IMG_LoadJPG_RW};
-            return true;
+            in.skip(1);
+            const int64_t height = int64_t(in.take_be(2)), width = int64_t(in.take_be(2));
+            *h = {"JPEG", width, height, 0, IMG_LoadJPG_RW};
+            return in.ok && length >= 7;
         }
-        at += 2 + length;
+        const bool bare = marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7);  // no length
+        at += marker == 0xFF ? 1 : bare ? 2 : 2 + length;  // 0xFF: a fill byte
     }
-    return false;
 }
 
 static SDL_Surface* load_bmp(SDL_RWops* stream) { return SDL_LoadBMP_RW(stream, 0); }
 
-// Bytes per row as SDL's BMP decoder reads them: rows of 1, 2 and 4 bits byte by byte (the
-// last one needs no padding), deeper ones a whole 4-byte-aligned row of the surface at a
-// time (8 to 32 bits, whole bytes per pixel); false for depths it refuses before reading.
-static bool bmp_rows(int64_t width, int64_t bits, int64_t* row, int64_t* last) {
-    if (bits == 1 || bits == 2 || bits == 4) {
-        *last = (width * bits + 7) / 8;
-        *row = (*last + 3) & ~int64_t{3};
-        return true;
-    }
-    if (bits < 8 || bits > 32) return false;
-    *row = *last = (width * ((bits + 7) / 8) + 3) & ~int64_t{3};
-    return true;
+// Plain rows of `bits` per pixel as the format lays them out, 4-byte aligned; the last row
+// of 1, 2 or 4 bits is read byte by byte and needs no padding. 0 for run-length coded rows
+// (RLE8, RLE4), which have no exact bound, and for depths no decoder reads.
+static int64_t bmp_least_bytes(int64_t offset, int64_t width, int64_t height, int64_t bits,
+                               int64_t compression) {
+    // (beyond any texture the size check refuses it; below, the products stay in 64 bits)
+    if (compression == 1 || compression == 2 || width <= 0 || height <= 0 ||
+        width > INT32_MAX / 64 || height > INT32_MAX / 64)
+        return 0;
+    if (bits != 1 && bits != 2 && bits != 4 && (bits < 8 || bits > 32)) return 0;
+    const int64_t row = (width * bits + 31) / 32 * 4;
+    const int64_t last = bits < 8 ? (width * bits + 7) / 8 : row;
+    return offset + row * (height - 1) + last;
 }
 
 // A core header (12 bytes, 16-bit sizes) or an info header (40 bytes or more, signed 32-bit
-// sizes, a negative height meaning rows top-down). SDL reads fields cut off by the end of
-// the data as the bytes that are there and zeros, and goes on: so does this. Run-length
-// coded rows (RLE8, RLE4) have no exact bound; any other coding is read as plain rows.
-static bool bmp_header(const uint8_t* b, int32_t size, ImageHeader* h) {
-    const ByteView v = {b, size_t(size)};
-    const int64_t offset = v.le32(10), header = v.le32(14);
-    const bool core = header == 12;
+// sizes, a negative height meaning rows top-down); other header sizes declare no size.
+static bool bmp_header(ByteReader in, ImageHeader* h) {
+    in.skip(8);  // file size, reserved
+    const int64_t offset = int64_t(in.take(4)), header = int64_t(in.take(4));
     int64_t width = 0, height = 0, bits = 0, compression = 0;
-    if (core || header >= 40) {
-        width = core ? int64_t(v.le16(18)) : int64_t(int32_t(v.le32(18)));
-        height = core ? int64_t(v.le16(20)) : int64_t(int32_t(v.le32(22)));
-        bits = core ? v.le16(24) : v.le16(28);
-        compression = core ? 0 : v.le32(30);
+    if (header == 12) {
+        width = int64_t(in.take(2));
+        height = int64_t(in.take(2));
+        in.skip(2);  // planes
+        bits = int64_t(in.take(2));
+    } else if (header >= 40) {
+        width = int32_t(in.take(4));
+        height = int32_t(in.take(4));
+        in.skip(2);
+        bits = int64_t(in.take(2));
+        compression = int64_t(in.take(4));
     }
     if (height < 0) height = -height;
     *h = {"BMP", width, height, 0, load_bmp};
-    int64_t row, last;
-    const bool plain = compression != 1 && compression != 2;
-    // (beyond any texture the size check refuses it; below, the products stay in 64 bits)
-    if (plain && width > 0 && height > 0 && width <= INT32_MAX / 64 && height <= INT32_MAX / 64 &&
-        bmp_rows(width, bits, &row, &last)) {
-        h->least_bytes = offset + row * (height - 1) + last;
-    }
-    return true;
+    h->least_bytes = bmp_least_bytes(offset, width, height, bits, compression);
+    return in.ok;
 }
 
 // The format and its header, by the first bytes; false for data of no format here, or a
 // header cut short (the format's decoder then reports it).
 static bool read_header(const uint8_t* b, int32_t size, ImageHeader* h, bool* known) {
+    static const uint8_t PNG_MAGIC[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    const size_t n = size > 0 ? size_t(size) : 0;
     *known = true;
-    if (size >= 8 && memcmp(b, PNG_MAGIC, 8) == 0) return png_header(b, size, h);
-    if (size >= 4 && memcmp(b, "qoif", 4) == 0) return qoi_header(b, size, h);
-    if (size >= 3 && b[0] == 0xFF && b[1] == 0xD8 && b[2] == 0xFF) return jpeg_header(b, size, h);
-    if (size >= 2 && b[0] == 'B' && b[1] == 'M') return bmp_header(b, size, h);
+    if (n >= 8 && memcmp(b, PNG_MAGIC, 8) == 0) return png_header(byte_reader(b, n, 8), h);
+    if (n >= 4 && memcmp(b, "qoif", 4) == 0) return qoi_header(byte_reader(b, n, 4), h);
+    if (n >= 3 && b[0] == 0xFF && b[1] == 0xD8 && b[2] == 0xFF) return jpeg_header(b, n, h);
+    if (n >= 2 && b[0] == 'B' && b[1] == 'M') return bmp_header(byte_reader(b, n, 2), h);
     *known = false;
     return false;
 }
