@@ -1,8 +1,8 @@
 // Private to the engine: what an image or a sound declares in its header, checked before
 // anything is decoded, so that a few hostile bytes cannot make a decoder allocate gigabytes,
-// overflow a size or read past the data. Each check reads only the header fields it needs;
-// data it cannot make sense of is left to the decoder, which refuses it cheaply. One table
-// of formats per kind (image_decode.cpp, sound_checks.cpp) makes adding a format one entry.
+// overflow a size or read past the data. Each check reads a format's magic and the sizes and
+// rates it declares, and bounds them; data it cannot make sense of is left to the decoder,
+// which refuses it cheaply. Fields are read with bytes.hpp's ByteReader.
 #pragma once
 
 #include <cstddef>
@@ -50,32 +50,10 @@ struct SoundRepair {
     uint32_t length = 0;   // the bytes present, to be written there (little-endian)
 };
 
-// 0 when the sound in `bytes` may be decoded by the mixer: the samples its header declares
-// are present, its rate is at least ORVEX_SOUND_MIN_RATE, and converting it to the device's
-// format needs a buffer the mixer can size (its sizes are signed 32-bit; SDL2_mixer 2.6
-// overflows past that); *repair says whether to decode a repaired copy instead. -1 after
-// one line on stderr that begins with `source`.
+// 0 when the sound in `bytes` may be decoded by the mixer: its rate is at least
+// ORVEX_SOUND_MIN_RATE, and converting it to the device's format needs a buffer the mixer
+// can size (its sizes are signed 32-bit; SDL2_mixer 2.6 overflows past that); *repair says
+// whether to decode a repaired copy instead. AIFF, 8SVX and VOC data is refused whatever it
+// declares. -1 after one line on stderr that begins with `source`.
 int32_t sound_check_header(const char* source, const uint8_t* bytes, size_t size,
                            SoundDevice device, SoundRepair* repair);
-
-//------------------------------------------------------------------------------------------
-// Reading header fields
-//------------------------------------------------------------------------------------------
-// A bounds-checked view of bytes. Bytes past the end read as 0, so a field cut off by the
-// end reads as SDL's own field readers give it: the bytes that are there, zeros for the
-// rest (its decoders go on with such values).
-struct ByteView {
-    const uint8_t* bytes;
-    size_t size;
-
-    bool has(size_t at, size_t n) const { return at <= size && n <= size - at; }
-    uint32_t byte(size_t at) const { return at < size ? bytes[at] : 0; }
-    uint32_t le16(size_t at) const { return byte(at) | byte(at + 1) << 8; }
-    uint32_t le32(size_t at) const { return le16(at) | le16(at + 2) << 16; }
-    uint32_t be16(size_t at) const { return byte(at) << 8 | byte(at + 1); }
-    uint32_t be32(size_t at) const { return be16(at) << 16 | be16(at + 2); }
-    bool tag(size_t at, const char* four) const {
-        return has(at, 4) && bytes[at] == uint8_t(four[0]) && bytes[at + 1] == uint8_t(four[1]) &&
-               bytes[at + 2] == uint8_t(four[2]) && bytes[at + 3] == uint8_t(four[3]);
-    }
-};

@@ -1,6 +1,6 @@
-// The registry's sound decoding from memory: header checks against the device, then the
-// mixer's loaders (WAV, AIFF, VOC, and its music decoders for everything else). Every input
-// starts from an empty registry.
+// The registry's sound decoding from memory: header checks against the device (AIFF, 8SVX
+// and VOC data refused), then the mixer's loaders (WAV, and its music decoders for everything
+// else). Every input starts from an empty registry.
 #include "fuzz_support.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -127,23 +127,34 @@ TEST(HostileMedia, SoundsTooLargeForTheDeviceOrUnsafeForTheMixerAreRefused) {
     EXPECT_EQ(err,
               "ORVEX_LoadResourceFromMemory: WAV sound at 1 Hz is refused: the rate is "
               "below 1000 Hz\n");
-    err = stderr_of(
-        [] { EXPECT_EQ(from_memory(ORVEX_RESOURCE_SOUND, aiff(2, 1 << 16, 1 << 16)), 0u); });
-    EXPECT_TRUE(has(err, "AIFF sound at 2 Hz is refused")) << err;
-    // Data the mixer's own loaders mishandle: samples missing (a leak), an empty block
-    // followed by another (a write past the buffer).
-    err = stderr_of([] { EXPECT_EQ(from_memory(ORVEX_RESOURCE_SOUND, aiff(8192, 4096, 16)), 0u); });
-    EXPECT_TRUE(has(err, "AIFF sound refused: it declares more samples than the data holds"));
-    err = stderr_of([] { EXPECT_EQ(from_memory(ORVEX_RESOURCE_SOUND, voc({100, 0, 1000})), 0u); });
-    EXPECT_TRUE(has(err, "VOC sound refused: a block lands past the loader's buffer")) << err;
+    // AIFF (and 8SVX) and VOC data is refused whatever it declares, valid or not: the mixer's
+    // loaders for them mishandle some of it (missing samples leak, an empty block followed
+    // by another writes past the buffer), and no bound on declared sizes tells which.
+    const std::string aiff_refused =
+        ": AIFF sound refused: AIFF and 8SVX sounds are not supported (convert it to WAV or "
+        "Ogg Vorbis)\n";
+    const std::string voc_refused =
+        ": VOC sound refused: VOC sounds are not supported (convert it to WAV or Ogg Vorbis)\n";
+    const struct {
+        Bytes bytes;
+        const std::string& message;
+    } refused[] = {
+        {aiff(2, 1 << 16, 1 << 16), aiff_refused},  // 2 Hz
+        {aiff(8192, 4096, 16), aiff_refused},       // samples missing
+        {aiff(8192, 4096, 4096), aiff_refused},     // valid
+        {voc({100, 0, 1000}), voc_refused},         // an empty block, then another
+        {voc({100, 1000}), voc_refused},            // valid
+    };
+    for (const auto& r : refused) {
+        err = stderr_of([&] { EXPECT_EQ(from_memory(ORVEX_RESOURCE_SOUND, r.bytes), 0u); });
+        EXPECT_EQ(err, "ORVEX_LoadResourceFromMemory" + r.message);
+    }
 
     // Ordinary ones load, also a WAV cut short (SDL plays what is there); a reload that would
-    // overflow keeps the sound it has.
+    // overflow, or of a VOC, keeps the sound it has.
     Bytes cut = pcm_wav(22050, 1, 16, 4410);
     cut[40] = cut[41] = cut[42] = cut[43] = 0xFF;  // the data chunk claims 4 GiB
     EXPECT_NE(from_memory(ORVEX_RESOURCE_SOUND, cut), 0u);
-    EXPECT_NE(from_memory(ORVEX_RESOURCE_SOUND, aiff(8192, 4096, 4096)), 0u);
-    EXPECT_NE(from_memory(ORVEX_RESOURCE_SOUND, voc({100, 1000})), 0u);
     TempDir dir;
     const std::string path = dir / "hit.wav";
     write_file(path, pcm_wav(22050, 1, 16, 4410));
@@ -153,6 +164,9 @@ TEST(HostileMedia, SoundsTooLargeForTheDeviceOrUnsafeForTheMixerAreRefused) {
     write_file(path, pcm_wav(1, 1, 8, 1 << 20));
     err = stderr_of([&] { EXPECT_EQ(ORVEX_ReloadResource(id), -1); });
     EXPECT_TRUE(has(err, path + ": WAV sound at 1 Hz is refused")) << err;
+    write_file(path, voc({100, 1000}));
+    err = stderr_of([&] { EXPECT_EQ(ORVEX_ReloadResource(id), -1); });
+    EXPECT_EQ(err, path + voc_refused);
     EXPECT_EQ(ORVEX_GetResourceData(id)->sound.chunk, chunk);
 }
 
