@@ -112,86 +112,89 @@ static Box near_box(const Box& b) {
     return {b.x0 - w, b.y0 - h, b.x1 + w, b.y1 + h};
 }
 
-// SDL draws a line as the pixels of Bresenham's walk from (x0, y0) to (x1, y1), both ends
-// included, along the major axis (x when |dx| >= |dy|). With n major and m minor steps in
-// all, pixel i (0..n) has moved i along the major axis and k(i) = floor((2im + n) / 2n)
-// along the minor one: the closed form of SDL's error term (2m - n at the start, a minor
-// step whenever it is not negative). So the pixels inside a box are found without walking
-// to them, and drawn as points exactly where SDL would have put them.
-struct LineWalk {
-    int64_t major0, minor0;  // start
-    int64_t major_step, minor_step;
+// A line that leaves the near box is cut to steps along its major axis (x when |dx| >= |dy|,
+// as SDL walks it) inside the box, and that part goes to SDL, so its cost follows the box,
+// not the line. The cut ends are the line's own pixels: SDL's walk from (x0, y0) puts step i
+// of a line of n major and m minor steps i * m / n across, rounded half up. Between the box's
+// edge and what the target shows, each end is cut where the line passes closest to a
+// pixel's centre, so that the part follows the whole line: pixel for pixel when the line
+// passes through a pixel centre there (a slope of small denominator does within its own
+// denominator of steps), else at most a pixel across at the few places where the line runs
+// almost exactly between two pixels.
+struct LineSteps {
+    int64_t major0, minor0;          // start
+    int64_t major_step, minor_step;  // +1 or -1
     int64_t n, m;
     bool x_major;
 };
 
-static int64_t ceil_div(__int128 a, __int128 b) {  // b > 0
-    const __int128 q = a / b;
-    return int64_t(q * b < a ? q + 1 : q);
+static LineSteps line_steps(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
+    const int64_t dx = int64_t(x1) - x0, dy = int64_t(y1) - y0;
+    const bool x_major = std::abs(dx) >= std::abs(dy);
+    const int64_t major = x_major ? dx : dy, minor = x_major ? dy : dx;
+    return {x_major ? x0 : y0,
+            x_major ? y0 : x0,
+            major >= 0 ? 1 : -1,
+            minor >= 0 ? 1 : -1,
+            std::abs(major),
+            std::abs(minor),
+            x_major};
 }
 
-// The first i whose minor displacement k(i) is at least `k`; n + 1 when there is none.
-static int64_t first_reaching(const LineWalk& l, int64_t k) {
-    if (k <= 0) return 0;
-    if (l.m == 0) return l.n + 1;
-    return std::min<int64_t>(l.n + 1, ceil_div(__int128(2) * l.n * k - l.n, __int128(2) * l.m));
+// The steps [*lo, *hi] whose major coordinate lies in the box (*lo > *hi when none), not
+// limited to the line's own 0..n.
+static void steps_in(const LineSteps& l, const Box& box, int64_t* lo, int64_t* hi) {
+    const int64_t a = int64_t(l.x_major ? box.x0 : box.y0),
+                  b = int64_t(l.x_major ? box.x1 : box.y1);
+    *lo = l.major_step > 0 ? a - l.major0 : l.major0 - b;
+    *hi = l.major_step > 0 ? b - l.major0 : l.major0 - a;
 }
 
-// The range [*lo, *hi] of steps i along which coordinate major0 + major_step * i lies in
-// [a, b]; steps are +1 or -1.
-static void steps_within(int64_t start, int64_t step, int64_t a, int64_t b, int64_t* lo,
-                         int64_t* hi) {
-    *lo = step > 0 ? a - start : start - b;
-    *hi = step > 0 ? b - start : start - a;
+// The pixel of step i, exactly: i, m <= n < 2^32, so i * m fits 64 bits unsigned.
+static SDL_Point line_pixel(const LineSteps& l, int64_t i) {
+    const uint64_t p = uint64_t(i) * uint64_t(l.m), n = uint64_t(l.n);
+    const int64_t across = n == 0 ? 0 : int64_t(p / n + (2 * (p % n) >= n));
+    const int major = int(l.major0 + l.major_step * i),
+              minor = int(l.minor0 + l.minor_step * across);
+    return l.x_major ? SDL_Point{major, minor} : SDL_Point{minor, major};
 }
 
-static int32_t flush_points(const SDL_Point* points, int32_t count) {
-    if (count > 0 && SDL_RenderDrawPoints(orvex.video.renderer, points, count) < 0)
-        return fail_sdl();
-    return 0;
-}
-
-static int32_t draw_line_in_box(int32_t x0, int32_t y0, int32_t x1, int32_t y1, const Box& box) {
-    const int64_t dx = std::abs(int64_t(x1) - x0), dy = std::abs(int64_t(y1) - y0);
-    const bool x_major = dx >= dy;
-    const LineWalk l = {x_major ? x0 : y0,
-                        x_major ? y0 : x0,
-                        (x_major ? x1 >= x0 : y1 >= y0) ? 1 : -1,
-                        (x_major ? y1 >= y0 : x1 >= x0) ? 1 : -1,
-                        x_major ? dx : dy,
-                        x_major ? dy : dx,
-                        x_major};
-    const int64_t bmaj0 = int64_t(x_major ? box.x0 : box.y0),
-                  bmaj1 = int64_t(x_major ? box.x1 : box.y1);
-    const int64_t bmin0 = int64_t(x_major ? box.y0 : box.x0),
-                  bmin1 = int64_t(x_major ? box.y1 : box.x1);
-    int64_t lo, hi, klo, khi;
-    steps_within(l.major0, l.major_step, bmaj0, bmaj1, &lo, &hi);
-    steps_within(l.minor0, l.minor_step, bmin0, bmin1, &klo, &khi);
-    lo = std::max({lo, int64_t{0}, first_reaching(l, klo)});
-    hi = std::min({hi, l.n, first_reaching(l, khi + 1) - 1});
-    if (lo > hi) return 0;
-    // Bresenham from step lo, its error term and minor displacement taken from the closed form.
-    int64_t k = l.n == 0 ? 0 : int64_t((__int128(2) * lo * l.m + l.n) / (__int128(2) * l.n));
-    int64_t d = int64_t(__int128(2) * l.m - l.n + __int128(2) * lo * l.m - __int128(2) * l.n * k);
-    static SDL_Point points[256];
-    int32_t count = 0;
-    for (int64_t i = lo; i <= hi; ++i) {
-        const int32_t major = int32_t(l.major0 + l.major_step * i);
-        const int32_t minor = int32_t(l.minor0 + l.minor_step * k);
-        points[count++] = x_major ? SDL_Point{major, minor} : SDL_Point{minor, major};
-        if (count == 256) {
-            if (flush_points(points, count) != 0) return -1;
-            count = 0;
-        }
-        if (d < 0) {
-            d += 2 * l.m;
-        } else {
-            d += 2 * (l.m - l.n);
-            ++k;
-        }
+// From step `from` towards step `to`, the first step where the line passes closest to the
+// centre of its pixel: i * m mod n, the line's distance past a pixel centre in n-ths of a
+// pixel, steps by m each time, so no step needs a division.
+static int64_t closest_step(const LineSteps& l, int64_t from, int64_t to) {
+    const uint64_t n = uint64_t(l.n);
+    if (n == 0) return from;
+    const int64_t dir = to >= from ? 1 : -1;
+    const uint64_t add = dir > 0 ? uint64_t(l.m) : n - uint64_t(l.m);
+    uint64_t r = uint64_t(from) * uint64_t(l.m) % n, best_miss = n;
+    int64_t best = from;
+    for (int64_t i = from;; i += dir) {
+        const uint64_t miss = std::min(r, n - r);
+        if (miss < best_miss) best = i, best_miss = miss;
+        if (i == to || miss == 0) return best;
+        r = r + add >= n ? r + add - n : r + add;
     }
-    return flush_points(points, count);
+}
+
+static int32_t draw_line_in_box(int32_t x0, int32_t y0, int32_t x1, int32_t y1, const Box& near,
+                                const Box& seen) {
+    const LineSteps l = line_steps(x0, y0, x1, y1);
+    int64_t lo, hi, seen_lo, seen_hi;
+    steps_in(l, near, &lo, &hi);
+    steps_in(l, seen, &seen_lo, &seen_hi);
+    lo = std::max<int64_t>(lo, 0);
+    hi = std::min(hi, l.n);
+    if (lo > hi) return 0;
+    lo = closest_step(l, lo, std::clamp(seen_lo, lo, hi));
+    hi = closest_step(l, hi, std::clamp(seen_hi, lo, hi));
+    const SDL_Point from = line_pixel(l, lo), to = line_pixel(l, hi);
+    // Wholly to one side across (its ends may then lie far off): nothing to see.
+    const int across_from = l.x_major ? from.y : from.x, across_to = l.x_major ? to.y : to.x;
+    const double low = l.x_major ? near.y0 : near.x0, high = l.x_major ? near.y1 : near.x1;
+    if (std::max(across_from, across_to) < low || std::min(across_from, across_to) > high) return 0;
+    if (SDL_RenderDrawLine(orvex.video.renderer, from.x, from.y, to.x, to.y) < 0) return fail_sdl();
+    return 0;
 }
 
 // A vertex of an image's quad: position on the target and texture coordinates.
@@ -441,10 +444,9 @@ int32_t ORVEX_DrawImage(const ORVEX_DrawImageArgs* args) {
 // Lines, points and rectangles
 //------------------------------------------------------------------------------------------
 int32_t ORVEX_DrawLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
-    const Box box = visible_box();
-    const Box near = near_box(box);
+    const Box seen = visible_box(), near = near_box(seen);
     if (orvex.video.renderer && (!near.holds(x0, y0) || !near.holds(x1, y1)))
-        return draw_line_in_box(x0, y0, x1, y1, box);
+        return draw_line_in_box(x0, y0, x1, y1, near, seen);
     if (SDL_RenderDrawLine(orvex.video.renderer, x0, y0, x1, y1) < 0) return fail_sdl();
     return 0;
 }
