@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "bytes.hpp"
 #include "engine_state.hpp"
 #include "support.hpp"
 
@@ -211,4 +212,34 @@ TEST(HostileMedia, ImagesLargerThanTheirDataOrTheLargestTextureAreRefusedFirst) 
     err = stderr_of([&] { EXPECT_EQ(ORVEX_ReloadResource(id), -1); });
     EXPECT_TRUE(has(err, too_large)) << err;
     EXPECT_EQ(ORVEX_GetImageWidth(id), 4);
+}
+
+TEST(HostileMedia, AReadPastTheEndFailsTheReaderGivesZeroAndMovesNothing) {
+    const uint8_t bytes[6] = {0x01, 0x02, 0x03, 0x04, 'R', 'I'};
+    const struct {
+        size_t at;
+        int32_t size;
+        bool big_endian;
+        uint64_t value;
+        bool ok;
+    } reads[] = {
+        {0, 4, false, 0x04030201, true}, {0, 4, true, 0x01020304, true},
+        {2, 4, false, 0x49520403, true}, {3, 4, false, 0, false},
+        {6, 1, false, 0, false},         {7, 1, false, 0, false},  // starting past the end
+        {0, -1, false, 0, false},
+    };
+    for (const auto& r : reads) {
+        ByteReader in = byte_reader(bytes, sizeof bytes, r.at);
+        const uint8_t* before = in.p;
+        EXPECT_EQ(r.big_endian ? in.take_be(r.size) : in.take(r.size), r.value) << r.at;
+        EXPECT_EQ(in.ok, r.ok) << r.at;
+        if (!r.ok) {
+            EXPECT_EQ(in.p, before) << r.at;
+            EXPECT_EQ(in.take(1), 0u) << "a failed reader stays failed";
+        }
+    }
+    ByteReader tags = byte_reader(bytes, sizeof bytes, 2);
+    EXPECT_FALSE(tags.tag("RIFF"));  // 03 04 'R' 'I'
+    EXPECT_FALSE(tags.tag("RIFF"));  // past the end
+    EXPECT_FALSE(tags.ok);
 }
