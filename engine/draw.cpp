@@ -185,13 +185,13 @@ static int32_t draw_line_in_box(int32_t x0, int32_t y0, int32_t x1, int32_t y1, 
     steps_in(l, seen, &seen_lo, &seen_hi);
     lo = std::max<int64_t>(lo, 0);
     hi = std::min(hi, l.n);
-    if (lo > hi) return 0;
+    if (std::max(lo, seen_lo) > std::min(hi, seen_hi)) return 0;  // no step on the target
     lo = closest_step(l, lo, std::clamp(seen_lo, lo, hi));
     hi = closest_step(l, hi, std::clamp(seen_hi, lo, hi));
     const SDL_Point from = line_pixel(l, lo), to = line_pixel(l, hi);
     // Wholly to one side across (its ends may then lie far off): nothing to see.
     const int across_from = l.x_major ? from.y : from.x, across_to = l.x_major ? to.y : to.x;
-    const double low = l.x_major ? near.y0 : near.x0, high = l.x_major ? near.y1 : near.x1;
+    const double low = l.x_major ? seen.y0 : seen.x0, high = l.x_major ? seen.y1 : seen.x1;
     if (std::max(across_from, across_to) < low || std::min(across_from, across_to) > high) return 0;
     if (SDL_RenderDrawLine(orvex.video.renderer, from.x, from.y, to.x, to.y) < 0) return fail_sdl();
     return 0;
