@@ -4,8 +4,8 @@
 // game's per-frame function. Exit status 0 once the loop ends (window closed
 // or game over), 1 when start-up fails. After the engine's own messages, a failed start-up
 // or a start without sound gets one line in the player's words (startup.cpp). The command
-// line (options.cpp) may ask to record the play, replay one, or check a replay
-// (playback.cpp); 2 when it cannot be understood.
+// line (options.cpp, parsed by the engine) may ask to record the play, replay one, or check
+// a replay (playback.cpp); 2 when it cannot be understood.
 // On Windows SDL's start-up shim calls SDL_main, the name SDL_main.h gives main there (with
 // C linkage); elsewhere it changes nothing.
 #include <SDL_gamecontroller.h>
@@ -135,7 +135,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     set_window_icon();
-    if (playback_start(&options) != 0) return 1;
+    if (ORVEX_StartPlayback(&options) != 0) return 1;
     if (start_canvas() != 0) return start_failed();
     watch_stop();
     // Without the files or an audio device the game goes on silent.
@@ -144,5 +144,5 @@ int main(int argc, char** argv) {
     Player player;
     player_init(&player);
     ORVEX_MainLoop(options.check ? playback_check_frame : game_frame, &player);
-    return playback_finish(&options);
+    return ORVEX_FinishPlayback(&options);
 }

@@ -1,18 +1,15 @@
 // The game's command line: record a play, replay one in the window, or check one as fast as
-// the machine goes; --help and --version. No arguments: the game as always.
+// the machine goes; --help and --version. No arguments: the game as always. The engine parses
+// it (ORVEX_ParseGameOptions); the game gives its name, usage text and version.
 #pragma once
 
 #include <cstdint>
-#include <string>
 
-// Files are absolute, since start-up moves into the program's own folder.
-struct GameOptions {
-    std::string record;  // --record FILE; empty when not given
-    std::string replay;  // --replay FILE
-    bool check = false;  // --check (with --replay)
-};
+#include <orvex/orvex.hpp>
 
-constexpr int32_t OPTIONS_PLAY = -1;
+using GameOptions = ORVEX_GameOptions;
+
+constexpr int32_t OPTIONS_PLAY = ORVEX_OPTIONS_PLAY;
 
 // Reads the arguments after argv[0] into *options. OPTIONS_PLAY to go on and start the game;
 // otherwise the exit status to leave with at once: 0 after --help or --version (printed on

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 struct SDL_Texture;
 struct SDL_Renderer;
@@ -153,6 +154,57 @@ struct ORVEX_ReplayStatus {
 // The current replay's counts, or the last one's after it ended; all zero before any. 0, or
 // -1 when status is null.
 int32_t ORVEX_GetReplayStatus(ORVEX_ReplayStatus* status);
+
+//------------------------------------------------------------------------------------------
+// Command line of a recording game
+//------------------------------------------------------------------------------------------
+// The options a game that records its play takes, the same in every game on the engine:
+//   --record FILE   record the play to FILE (written when the game ends)
+//   --replay FILE   play FILE back in the window; at its end live input takes over
+//   --check         with --replay: as fast as possible, every frame compared with the file
+//   --help, -h      print the game's usage on stdout;  --version  "<name> <version>"
+// A file follows its option or an "=". Each option is given once, and a file name starting
+// with "--" is refused as a slip (./--name reaches such a file). A mistake is named on stderr
+// as "<name>: <what>" followed by "Try '<name> --help' for more information.".
+struct ORVEX_CommandLineArgs {
+    int32_t reserved = 0;
+    int32_t argc = 0;                   // main's arguments; argv[0] is not read
+    const char* const* argv = nullptr;  // UTF-8, as SDL's main hands them over
+    const char* name = nullptr;         // the program's name in every line it prints
+    const char* usage = nullptr;        // what --help prints, as it is
+    const char* version = nullptr;      // what --version prints after the name
+};
+
+struct ORVEX_GameOptions {
+    int32_t reserved = 0;
+    const char* name = nullptr;  // ORVEX_CommandLineArgs::name, for ORVEX_FinishPlayback's lines
+    std::string record;          // --record FILE, made absolute; empty when not given
+    std::string replay;          // --replay FILE, made absolute (start-up changes folder)
+    bool check = false;          // --check
+};
+
+constexpr int32_t ORVEX_OPTIONS_PLAY = -1;  // ORVEX_ParseGameOptions: go on and play
+
+// Fills *options from the arguments: ORVEX_OPTIONS_PLAY to go on and start the game;
+// otherwise the exit status to leave with at once: 0 after --help or --version, 2 after a
+// mistake (also null args, argv, name or options).
+int32_t ORVEX_ParseGameOptions(const ORVEX_CommandLineArgs* args, ORVEX_GameOptions* options);
+// Starts the recording or the replay the options ask for: after ORVEX_Init, before anything
+// draws from rand() (px_init included). 0, or -1 after the engine said why.
+int32_t ORVEX_StartPlayback(const ORVEX_GameOptions* options);
+// The per-frame function of a checked replay calls this with the game's own: frame(user)
+// while the recording lasts; once it has run out with the game still going, 1 (the loop
+// ends and the verdict says the game went on).
+int32_t ORVEX_CheckedFrame(int32_t (*frame)(void* user), void* user);
+// After the frame loop: finishes a recording ("<name>: recording saved to FILE" on stdout)
+// and, for --check, prints the verdict line on stdout. The exit status: 0, or 1 when the
+// recording was lost or the check failed.
+int32_t ORVEX_FinishPlayback(const ORVEX_GameOptions* options);
+// The verdict of a checked replay that ended as *status says (`went_on`: the recording ran
+// out with the game still going), written into line (size bytes, cut to fit). True when it
+// passed: every recorded frame presented with its digest, and the game ending in the last
+// recorded turn.
+bool ORVEX_ReplayVerdict(const ORVEX_ReplayStatus* status, bool went_on, char* line, int32_t size);
 
 //------------------------------------------------------------------------------------------
 // Frame presentation

@@ -1,6 +1,7 @@
 // The game recorded and replayed whole: a scripted play-through replays frame for frame in
-// this process and in a fresh `quillow --replay FILE --check`, a changed game is caught at its
-// first frame, and the verdict names what went wrong. The world is test_game's (game_test.cpp).
+// this process and in a fresh `quillow --replay FILE --check`, and a changed game is caught at
+// its first frame. The world is test_game's (game_test.cpp); the engine's tests check the
+// verdict lines themselves (tests/engine/command_line_test.cpp).
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -61,7 +62,7 @@ TEST_F(Playback, ReplayedInTheSameProcessEveryFrameIsTheRecordedOne) {
     EXPECT_EQ(s.frames_checked, TURNS_TO_END - 1);
     EXPECT_EQ(s.frames_differing, 0u);
     char line[256];
-    EXPECT_TRUE(playback_verdict(&s, false, line, sizeof line)) << line;
+    EXPECT_TRUE(ORVEX_ReplayVerdict(&s, false, line, sizeof line)) << line;
 }
 
 TEST_F(Playback, ReplayedByTheGameInAFreshProcessEveryFrameMatches) {
@@ -95,39 +96,7 @@ TEST_F(Playback, AGameThatPlaysDifferentlyIsCaughtAtItsFirstFrame) {
     EXPECT_NE(err.find(said), std::string::npos) << err;
     EXPECT_LT(replayed.turns, TURNS_TO_END);  // a faster square ends the game sooner
     char line[256];
-    EXPECT_FALSE(playback_verdict(&s, false, line, sizeof line));
-}
-
-//------------------------------------------------------------------------------------------
-// Verdicts
-//------------------------------------------------------------------------------------------
-TEST(PlaybackVerdict, NamesTheFirstDifferenceAnEarlyEndOrAGameThatWentOn) {
-    char line[256];
-    ORVEX_ReplayStatus s{.turns = 10, .turns_fed = 10, .frames = 9, .frames_checked = 9};
-    EXPECT_TRUE(playback_verdict(&s, false, line, sizeof line));
-    EXPECT_STREQ(line, "replay check passed: all 9 frames of 10 turns match");
-
-    ORVEX_ReplayStatus differs = s;
-    differs.frames_differing = 2;
-    differs.first_turn = 4;
-    differs.first_frame = 3;
-    EXPECT_FALSE(playback_verdict(&differs, false, line, sizeof line));
-    EXPECT_STREQ(line,
-                 "replay check failed: frame 3 (turn 4 of 10) is not the recorded one (2 of 9 "
-                 "frames differ)");
-
-    ORVEX_ReplayStatus early = s;
-    early.turns_fed = 6;
-    EXPECT_FALSE(playback_verdict(&early, false, line, sizeof line));
-    EXPECT_STREQ(line, "replay check failed: the game ended at turn 6 of 10");
-
-    EXPECT_FALSE(playback_verdict(&s, true, line, sizeof line));
-    EXPECT_STREQ(line, "replay check failed: the recording ended at turn 10 but the game went on");
-
-    ORVEX_ReplayStatus unseen = s;
-    unseen.frames_checked = 8;
-    EXPECT_FALSE(playback_verdict(&unseen, false, line, sizeof line));
-    EXPECT_STREQ(line, "replay check failed: 8 of 9 recorded frames were presented");
+    EXPECT_FALSE(ORVEX_ReplayVerdict(&s, false, line, sizeof line));
 }
 
 //------------------------------------------------------------------------------------------
