@@ -15,7 +15,8 @@ JOBS        ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
 .PHONY: run build check test test-asan bench fuzz fuzz-smoke fuzz-build art-preview screenshots \
-	format format-check deps deps-test clean package deps-package playthrough web web-zip \
+	format format-check deps deps-test clean package deps-package playthrough \
+	plinkwall-playthrough web web-zip \
 	web-serve web-bench test-web deps-web windows windows-zip test-windows host-tools \
 	deps-windows native-tests windows-libs
 
@@ -146,6 +147,15 @@ playthrough: deps-test
 	cmake --build $(BUILD) --target record_playthrough -j$(JOBS)
 	SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy \
 		./$(BUILD)/tests/game/record_playthrough tests/data/playthrough.rec
+
+# Rewrites tests/data/plinkwall.rec, the second game's recording of a whole game by its scripted
+# player, and docs/plinkwall.png, a moment of the same play: run it when Plinkwall is meant to
+# play or look differently.
+plinkwall-playthrough: deps-test
+	$(call configure-native,-DQUILLOW_TESTS=ON)
+	cmake --build $(BUILD) --target record_plinkwall -j$(JOBS)
+	SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy ./$(BUILD)/games/plinkwall/record_plinkwall \
+		tests/data/plinkwall.rec docs/plinkwall.png
 
 # The browser build (web/): the page and all it loads in $(WEB_BUILD)/site/. The generators
 # run natively from $(BUILD)/; SDL2, SDL2_mixer and SDL2_image for WebAssembly are compiled
