@@ -4,13 +4,17 @@
 # on its own against that prefix, two at a time, as the optimised build its CMakeLists.txt
 # makes when no build type is named, and each program, orvex_NAME, run headless a few frames.
 # The examples folder's own CMakeLists.txt, which builds them all, configures there as well.
-# Usage: installed_examples_test.sh BUILD_DIR
+# The second game (share/doc/liborvex-dev/games/plinkwall/) builds the same way, its sprite
+# sheet and sounds made by its own generator, and replays a whole recorded game, checked.
+# Usage: installed_examples_test.sh BUILD_DIR PLINKWALL_RECORDING
 set -euo pipefail
 build="$1"
+recording="$(realpath "$2")"
 tmp="$(mktemp -d)"
 trap 'rm -rf "$tmp"' EXIT
 prefix="$tmp/prefix"
 examples="$prefix/share/doc/liborvex-dev/examples"
+game="$prefix/share/doc/liborvex-dev/games/plinkwall"
 
 fail() {
   echo "installed examples: $*" >&2
@@ -25,14 +29,16 @@ for list in "$examples"/*/CMakeLists.txt; do
 done
 [ "${#names[@]}" -gt 0 ] || fail "no example folder with a CMakeLists.txt in $examples"
 
-# build_example NAME: configures and builds one example, by hand as its CMakeLists.txt says;
-# what CMake and the compiler said goes to $tmp/NAME.log.
+# build_example NAME [FOLDER]: configures and builds one example (from FOLDER, else the examples'
+# NAME/), by hand as its CMakeLists.txt says; what CMake and the compiler said goes to $tmp/NAME.log.
 build_example() {
-  { cmake -S "$examples/$1" -B "$tmp/$1" -DCMAKE_PREFIX_PATH="$prefix" &&
+  { cmake -S "${2:-$examples/$1}" -B "$tmp/$1" -DCMAKE_PREFIX_PATH="$prefix" &&
     cmake --build "$tmp/$1"; } >"$tmp/$1.log" 2>&1
 }
 
-running=0
+[ -f "$game/CMakeLists.txt" ] || fail "no games/plinkwall/CMakeLists.txt in $prefix/share/doc/liborvex-dev"
+build_example plinkwall "$game" &
+running=1
 for name in "${names[@]}"; do
   if [ "$running" -ge 2 ]; then
     wait -n || true  # each build is judged by what it left, below
@@ -53,6 +59,12 @@ for name in "${names[@]}"; do
   "$program" --frames 10 >"$tmp/$name.run.log" 2>&1 || status=$?
   [ "$status" -eq 0 ] || { cat "$tmp/$name.run.log"; fail "orvex_$name ended with status $status"; }
 done
+[ -x "$tmp/plinkwall/plinkwall" ] || { cat "$tmp/plinkwall.log"; fail "plinkwall did not build"; }
+grep -qx 'CMAKE_BUILD_TYPE:STRING=Release' "$tmp/plinkwall/CMakeCache.txt" ||
+  fail "plinkwall: not an optimised build by default"
+"$tmp/plinkwall/plinkwall" --replay "$recording" --check >"$tmp/plinkwall.run.log" 2>&1 ||
+  { cat "$tmp/plinkwall.run.log"; fail "the installed plinkwall does not replay $recording exactly"; }
+grep -q '^replay check passed' "$tmp/plinkwall.run.log" || fail "plinkwall: no verdict line"
 cmake -S "$examples" -B "$tmp/all" -DCMAKE_PREFIX_PATH="$prefix" >"$tmp/all.log" 2>&1 ||
   { cat "$tmp/all.log"; fail "the examples folder does not configure as a whole"; }
-echo "installed examples: ok (${names[*]})"
+echo "installed examples: ok (${names[*]} plinkwall)"
