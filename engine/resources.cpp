@@ -341,7 +341,7 @@ static ResourceId commit_slot(void) {
 }
 
 ResourceId ORVEX_LoadResourceFromMemory(ResourceType type, const void* bytes, uint32_t size) {
-    if (size > ORVEX_MAX_RESOURCE_BYTES) {
+    if (size > ORVEX_MAX_BLOCK_BYTES) {
         orvex_report_line(
             "ORVEX_LoadResourceFromMemory: block of %u bytes is too large (2 GiB or more)\n", size);
         return 0;

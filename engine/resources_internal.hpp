@@ -1,13 +1,11 @@
 // Private to the engine: the registry lookups that audio and drawing share with the
-// registry's own operations, and the limits of what the registry accepts.
+// registry's own operations. What the registry accepts is limited by files.hpp
+// (ORVEX_MAX_BLOCK_BYTES).
 #pragma once
 
 #include <cstdint>
 
 #include <orvex/orvex.hpp>
-
-// Blocks and files of 2 GiB or more are refused: sizes are carried as signed 32-bit counts.
-constexpr int64_t ORVEX_MAX_RESOURCE_BYTES = INT32_MAX;
 
 // The entry of `id`, or null after reporting "<op>: no resource with id <id>" on stderr
 // when the id is 0 or above the count.
