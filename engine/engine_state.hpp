@@ -86,10 +86,23 @@ bool display_is_lost(void);
 // Whether a GL_RENDERER string names a CPU rasteriser (llvmpipe, softpipe, SwiftShader, ...).
 bool renderer_name_is_cpu(const char* gl_renderer);
 
-// Record and replay around each turn's event drain (the aging is done before the first);
-// shutdown finishes a recording and drops a replay.
-void record_turn_begin(void);
-void record_turn_end(void);
+// Ages key, mouse button and pad button states for a new turn, so that an edge lasts exactly
+// one turn: pressed -> down, released -> up, down and up stay. The encoding makes it one mask
+// on the low bit, branch-free, so the states age in a few vector steps.
+static_assert(ORVEX_KEY_PRESSED % 2 == ORVEX_KEY_DOWN && ORVEX_KEY_RELEASED % 2 == ORVEX_KEY_UP);
+inline void age_key_states(KeyState* states, int32_t count) {
+    for (int32_t i = 0; i < count; ++i) states[i] = static_cast<KeyState>(states[i] & 1);
+}
+
+// Record and replay around each turn's event drain (record.cpp), in this order: the recording
+// notes the state the program reads (aged already); a running replay swaps the player's live
+// input in, so that the drain writes it aside; after the drain the replay puts the recorded
+// turn in its place; the recording notes what changed. Each does nothing when its side is
+// idle. Shutdown finishes a recording and drops a replay.
+void recording_note_before(void);
+void replay_swap_in_live(void);
+void replay_feed_turn(void);
+void recording_note_turn(void);
 void record_shutdown(void);
 // While a replay feeds turns, the logical mouse position it recorded (ORVEX_GetMousePos
 // answers it); false otherwise.

@@ -121,10 +121,7 @@ static void put_input(const InputSnapshot* s) {
     orvex.input.mouse_y = s->mouse_y;
 }
 
-// The same aging rule as the frame loop's: pressed -> down, released -> up.
-static void age_input(InputSnapshot* s) {
-    for (KeyState& k : s->states) k = static_cast<KeyState>(k & 1);
-}
+static void age_input(InputSnapshot* s) { age_key_states(s->states, SLOTS); }
 
 static bool is_held(KeyState k) { return k == ORVEX_KEY_DOWN || k == ORVEX_KEY_PRESSED; }
 
@@ -693,15 +690,20 @@ static void replayer_end(void) {
 //------------------------------------------------------------------------------------------
 // Turn hooks
 //------------------------------------------------------------------------------------------
-// The recorder looks at the state the program will read, so it sees the replayed state when
-// both run: it takes its "before" ahead of the replay's swap and its "after" behind it.
-void record_turn_begin(void) {
+// ORVEX_Cycle calls these around its drain, in this order (engine_state.hpp).
+void recording_note_before(void) {
     if (rec.file) recorder_begin();
+}
+
+void replay_swap_in_live(void) {
     if (rep.active) replayer_begin();
 }
 
-void record_turn_end(void) {
+void replay_feed_turn(void) {
     if (rep.active) replayer_end();
+}
+
+void recording_note_turn(void) {
     if (rec.file) recorder_end();
 }
 
