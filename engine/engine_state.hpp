@@ -8,8 +8,6 @@
 struct SDL_Window;
 struct SDL_Renderer;
 struct _Mix_Music;
-struct _SDL_GameController;
-typedef struct _SDL_GameController SDL_GameController;
 
 struct EngineState {
     ORVEX_Config config;  // the engine's copy; config.title is not kept
@@ -37,24 +35,6 @@ struct EngineState {
         int32_t mouse_x, mouse_y;                         // window pixels
         int32_t quit;
     } input;
-    struct {
-        struct {
-            SDL_GameController* handle;  // null: free slot
-            int32_t id;                  // SDL joystick instance id
-            uint32_t held;               // bit b: this pad holds button b
-        } slots[ORVEX_MAX_GAMEPADS];
-        int32_t count;     // open pads
-        bool started;      // the game controller subsystem is up
-        uint32_t turns;    // turns since start-up, to space out the hot-plug scan
-        uint64_t scanned;  // SDL tick of the last hot-plug scan
-    } pads;
-    struct {
-        ResourceEntry* table;
-        uint64_t count;
-        uint64_t capacity;
-        uint32_t* index;       // ids of file-backed entries by hash of (type, path); 0 = free
-        uint64_t index_slots;  // a power of two, at least twice the count; 0 = no index
-    } registry;
     _Mix_Music* music;  // the current music, or null
     struct {
         float r = 0.0f, g = 0.0f, b = 0.0f, a = 1.0f;

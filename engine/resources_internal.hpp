@@ -19,3 +19,11 @@ ResourceEntry* registry_lookup_arg(const char* op, ResourceId id);
 struct SDL_Surface;
 SDL_Surface* image_decode(const void* bytes, int32_t size);
 void image_decoders_stop(void);  // at shutdown: SDL2_image lets go of its decoders
+
+// The registry's table as it stands, for the tests and benchmarks that watch it grow.
+struct RegistryTable {
+    const ResourceEntry* table;
+    uint64_t count;
+    uint64_t capacity;
+};
+RegistryTable registry_table(void);
