@@ -258,16 +258,23 @@ static uint8_t approximate(uint32_t color) {
     return cap.gif.nearest[(color >> 19 & 31) << 10 | (color >> 11 & 31) << 5 | (color >> 3 & 31)];
 }
 
+// The two colours met last are remembered with their entries, the latest first. A dithered
+// picture alternates between two colours from pixel to pixel: choosing between the two is
+// branch-free, and only a third colour takes the (rarely mispredicted) lookup.
 static void index_picture(const uint32_t* pixels, uint8_t* out, size_t n) {
-    uint32_t last = 0xFFFFFFFFu;
-    uint8_t last_index = 0;
+    uint32_t latest = 0xFFFFFFFFu, other = 0xFFFFFFFFu;
+    uint8_t latest_index = 0, other_index = 0;
     for (size_t i = 0; i < n; ++i) {
         const uint32_t c = pixels[i] & 0xFFFFFFu;
-        if (c != last) {
-            if (!palette_find(c, &last_index)) last_index = approximate(c);
-            last = c;
+        // Zero when c is either colour: one branch, which compilers keep from splitting.
+        const uint64_t neither = uint64_t(c ^ latest) * uint64_t(c ^ other);
+        if (neither != 0) {
+            other = latest;
+            other_index = latest_index;
+            if (!palette_find(c, &latest_index)) latest_index = approximate(c);
+            latest = c;
         }
-        out[i] = last_index;
+        out[i] = c == latest ? latest_index : other_index;
     }
 }
 
@@ -370,6 +377,30 @@ static void release_gif(void) {
     cap.gif.nearest = nullptr;
 }
 
+// The buffer of colour indices, the file and giflib's writer on it; false after reporting,
+// with nothing left behind.
+static bool open_gif(void) {
+    cap.gif.indices =
+        static_cast<uint8_t*>(malloc(size_t(orvex.config.width) * orvex.config.height));
+    int error = 0;
+    const char* opened = nullptr;
+    cap.gif.stream = cap.gif.indices ? orvex_file_create(cap.gif.path.c_str(), &opened) : nullptr;
+    cap.gif.file = cap.gif.stream ? EGifOpen(cap.gif.stream, write_gif, &error) : nullptr;
+    if (cap.gif.file) return true;
+    orvex_report_line("ORVEX_StartGifCapture: %s: %s\n", cap.gif.path.c_str(),
+                      !cap.gif.indices ? "out of memory"
+                      : opened         ? opened
+                                       : GifErrorString(error));
+    if (cap.gif.stream) {
+        fclose(cap.gif.stream);
+        cap.gif.stream = nullptr;
+        std::error_code ignored;
+        fs::remove(orvex_path(cap.gif.path), ignored);
+    }
+    release_gif();
+    return false;
+}
+
 int32_t ORVEX_StartGifCapture(const char* path) {
     if (cap.gif.file) {
         orvex_report_line("ORVEX_StartGifCapture: already capturing to %s\n", cap.gif.path.c_str());
@@ -382,26 +413,7 @@ int32_t ORVEX_StartGifCapture(const char* path) {
         orvex_report_line("ORVEX_StartGifCapture: no folder to save it in\n");
         return -1;
     }
-    cap.gif.indices =
-        static_cast<uint8_t*>(malloc(size_t(orvex.config.width) * orvex.config.height));
-    int error = 0;
-    const char* opened = nullptr;
-    cap.gif.stream = cap.gif.indices ? orvex_file_create(cap.gif.path.c_str(), &opened) : nullptr;
-    cap.gif.file = cap.gif.stream ? EGifOpen(cap.gif.stream, write_gif, &error) : nullptr;
-    if (!cap.gif.file) {
-        orvex_report_line("ORVEX_StartGifCapture: %s: %s\n", cap.gif.path.c_str(),
-                          !cap.gif.indices ? "out of memory"
-                          : opened         ? opened
-                                           : GifErrorString(error));
-        if (cap.gif.stream) {
-            fclose(cap.gif.stream);
-            cap.gif.stream = nullptr;
-            std::error_code ignored;
-            fs::remove(orvex_path(cap.gif.path), ignored);
-        }
-        release_gif();
-        return -1;
-    }
+    if (!open_gif()) return -1;
     cap.gif.frame = cap.gif.kept = 0;
     cap.gif.started = false;
     cap.gif.frame_ms = orvex.time.frame_time;

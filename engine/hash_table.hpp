@@ -8,6 +8,7 @@
 // Index: Hashing / Probing / Growth
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <cstdlib>
 
@@ -27,22 +28,25 @@ inline uint64_t hash_text(const char* text, uint64_t seed) {
     return h;
 }
 
-// Fibonacci hashing of a 32-bit value: the top half of the product by 2^64 / phi, whose low
-// bits (the ones a table keeps) depend on every bit of the value.
-inline uint64_t hash_u32(uint32_t value) {
-    return (uint64_t(value) * 0x9E3779B97F4A7C15ull) >> 32;
-}
+// Fibonacci hashing of a 32-bit value: the product by 2^64 / phi, whose top bits (the ones a
+// table keeps) depend on every bit of the value.
+inline uint64_t hash_u32(uint32_t value) { return uint64_t(value) * 0x9E3779B97F4A7C15ull; }
 
 //------------------------------------------------------------------------------------------
 // Probing
 //------------------------------------------------------------------------------------------
+// Where the probe of `hash` starts: its top bits, the best mixed of both hashes above.
+inline uint64_t hash_first_slot(const HashTable& table, uint64_t hash) {
+    return table.size > 1 ? hash >> (std::countl_zero(table.size) + 1) : 0;
+}
+
 // Calls visit(handle) for each handle on the probe path of `hash` until a free slot, or
 // until visit answers true; answers the handle it stopped at, or 0.
 template <typename Visit>
 inline uint32_t hash_probe(const HashTable& table, uint64_t hash, Visit&& visit) {
     if (table.size == 0) return 0;
     const uint64_t mask = table.size - 1;
-    for (uint64_t slot = hash & mask;; slot = (slot + 1) & mask) {
+    for (uint64_t slot = hash_first_slot(table, hash);; slot = (slot + 1) & mask) {
         const uint32_t handle = table.slots[slot];
         if (handle == 0 || visit(handle)) return handle;
     }
@@ -52,7 +56,7 @@ inline uint32_t hash_probe(const HashTable& table, uint64_t hash, Visit&& visit)
 // that there is one.
 inline void hash_put(const HashTable& table, uint64_t hash, uint32_t handle) {
     const uint64_t mask = table.size - 1;
-    uint64_t slot = hash & mask;
+    uint64_t slot = hash_first_slot(table, hash);
     while (table.slots[slot] != 0) slot = (slot + 1) & mask;
     table.slots[slot] = handle;
 }
