@@ -35,13 +35,16 @@ struct EngineState {
         int32_t mouse_x, mouse_y;                         // window pixels
         int32_t quit;
     } input;
-    _Mix_Music* music;  // the current music, or null
     struct {
         float r = 0.0f, g = 0.0f, b = 0.0f, a = 1.0f;
     } draw_color;
 };
 
 extern EngineState orvex;
+
+// The current music (audio.cpp), or null; shutdown frees it before the audio device closes.
+_Mix_Music* audio_music(void);
+void audio_close_music(void);
 
 // Registry steps used by start-up, shutdown and the frame loop.
 void release_resources(void);
