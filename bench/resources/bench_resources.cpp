@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "engine_state.hpp"
 #include "resources_internal.hpp"
 #include "file_watch.hpp"
 #include "support.hpp"
