@@ -13,14 +13,25 @@
 //------------------------------------------------------------------------------------------
 // Music
 //------------------------------------------------------------------------------------------
+static Mix_Music* music;  // the current music, or null
+
+Mix_Music* audio_music(void) { return music; }
+
+// The music belongs to the audio device: shutdown frees it before the device closes, since a
+// stream left open would outlive the device and leak at exit.
+void audio_close_music(void) {
+    if (music) Mix_FreeMusic(music);
+    music = nullptr;
+}
+
 // Start-up clears the mixer mode when the device cannot be opened, and shutdown when it closes.
 bool ORVEX_IsAudioOpen(void) { return orvex.config.mixer != 0; }
 
 // Halts and frees the current music, if any.
 static void drop_music(void) {
     if (Mix_PlayingMusic()) Mix_HaltMusic();
-    if (orvex.music) Mix_FreeMusic(orvex.music);
-    orvex.music = nullptr;
+    if (music) Mix_FreeMusic(music);
+    music = nullptr;
 }
 
 int32_t ORVEX_PlayMusic(const char* path, int32_t loops) {
@@ -30,9 +41,9 @@ int32_t ORVEX_PlayMusic(const char* path, int32_t loops) {
     }
     drop_music();
     // A music that loads but fails to start stays current and goes at the next request.
-    orvex.music = path ? Mix_LoadMUS(path) : nullptr;
+    music = path ? Mix_LoadMUS(path) : nullptr;
     if (!path) SDL_SetError("ORVEX_PlayMusic: path is NULL");
-    if (!orvex.music || Mix_PlayMusic(orvex.music, loops) < 0) {
+    if (!music || Mix_PlayMusic(music, loops) < 0) {
         orvex_report_sdl();
         return -1;
     }

@@ -25,9 +25,17 @@
 
 #include "engine_state.hpp"
 #include "files.hpp"
+#include "hash_table.hpp"
 #include "log.hpp"
 
 namespace fs = std::filesystem;
+
+// A GIF's colour table holds at most 256 colours; the lookup of them is a quarter full at most.
+constexpr int32_t GIF_MAX_COLORS = 256;
+constexpr uint64_t PALETTE_SLOTS = 4 * GIF_MAX_COLORS;
+// GIF delays are whole hundredths and players stretch one under two: at most one frame per
+// this many milliseconds is kept.
+constexpr uint64_t GIF_FRAME_MS = 20;
 
 //------------------------------------------------------------------------------------------
 // Files and folders
@@ -101,12 +109,11 @@ static struct {
         uint32_t frame;  // presented frames since the start
         uint32_t kept;   // frames written
         bool started;    // screen descriptor written
-        uint32_t colors[256];
-        int32_t count;        // palette entries in use
-        int32_t bits;         // colour table size is 1 << bits
-        uint32_t keys[1024];  // colour | 1 << 24 -> entry, open addressing; 0 is empty
-        uint8_t values[1024];
-        uint8_t* nearest;  // 32768 entries, 5 bits per channel; made at the first miss
+        uint32_t colors[GIF_MAX_COLORS];
+        int32_t count;                  // palette entries in use
+        int32_t bits;                   // colour table size is 1 << bits
+        uint32_t slots[PALETTE_SLOTS];  // colour -> entry + 1 (hash_table.hpp)
+        uint8_t* nearest;               // 32768 entries, 5 bits per channel; made at the first miss
         int32_t frame_ms;
     } gif;
 } cap;
@@ -180,39 +187,37 @@ static void save_screenshot(void) {
 //------------------------------------------------------------------------------------------
 // GIF palette
 //------------------------------------------------------------------------------------------
-static uint32_t slot_of(uint32_t color) { return (color * 2654435761u) >> 22; }  // 10 bits
+static HashTable palette_table(void) { return HashTable{cap.gif.slots, PALETTE_SLOTS}; }
 
 static bool palette_find(uint32_t color, uint8_t* index) {
-    const uint32_t key = color | 1u << 24;
-    for (uint32_t s = slot_of(color);; s = (s + 1) & 1023) {
-        if (cap.gif.keys[s] == key) {
-            *index = cap.gif.values[s];
-            return true;
-        }
-        if (cap.gif.keys[s] == 0) return false;
-    }
+    const uint32_t entry = hash_probe(palette_table(), hash_u32(color), [color](uint32_t e) {
+        return cap.gif.colors[e - 1] == color;
+    });
+    if (entry == 0) return false;
+    *index = static_cast<uint8_t>(entry - 1);
+    return true;
 }
 
 static void palette_add(uint32_t color) {
-    uint32_t s = slot_of(color);
-    while (cap.gif.keys[s] != 0) s = (s + 1) & 1023;
-    cap.gif.keys[s] = color | 1u << 24;
-    cap.gif.values[s] = static_cast<uint8_t>(cap.gif.count);
     cap.gif.colors[cap.gif.count++] = color;
+    hash_put(palette_table(), hash_u32(color), static_cast<uint32_t>(cap.gif.count));
+}
+
+static void palette_clear(void) {
+    cap.gif.count = 0;
+    memset(cap.gif.slots, 0, sizeof cap.gif.slots);
 }
 
 // The first frame's colours if there are at most 256 of them, else the 3-3-2 cube.
 static void choose_palette(const uint32_t* pixels, size_t n) {
-    cap.gif.count = 0;
-    memset(cap.gif.keys, 0, sizeof cap.gif.keys);
+    palette_clear();
     uint8_t ignored;
     for (size_t i = 0; i < n; ++i) {
         const uint32_t c = pixels[i] & 0xFFFFFFu;
         if (palette_find(c, &ignored)) continue;
-        if (cap.gif.count == 256) {
-            cap.gif.count = 0;
-            memset(cap.gif.keys, 0, sizeof cap.gif.keys);
-            for (uint32_t k = 0; k < 256; ++k) {
+        if (cap.gif.count == GIF_MAX_COLORS) {
+            palette_clear();
+            for (uint32_t k = 0; k < GIF_MAX_COLORS; ++k) {
                 const uint32_t r = (k >> 5) * 255 / 7, g = ((k >> 2) & 7) * 255 / 7,
                                b = (k & 3) * 255 / 3;
                 palette_add(r << 16 | g << 8 | b);
@@ -253,16 +258,23 @@ static uint8_t approximate(uint32_t color) {
     return cap.gif.nearest[(color >> 19 & 31) << 10 | (color >> 11 & 31) << 5 | (color >> 3 & 31)];
 }
 
+// The two colours met last are remembered with their entries, the latest first. A dithered
+// picture alternates between two colours from pixel to pixel: choosing between the two is
+// branch-free, and only a third colour takes the (rarely mispredicted) lookup.
 static void index_picture(const uint32_t* pixels, uint8_t* out, size_t n) {
-    uint32_t last = 0xFFFFFFFFu;
-    uint8_t last_index = 0;
+    uint32_t latest = 0xFFFFFFFFu, other = 0xFFFFFFFFu;
+    uint8_t latest_index = 0, other_index = 0;
     for (size_t i = 0; i < n; ++i) {
         const uint32_t c = pixels[i] & 0xFFFFFFu;
-        if (c != last) {
-            if (!palette_find(c, &last_index)) last_index = approximate(c);
-            last = c;
+        // Zero when c is either colour: one branch, which compilers keep from splitting.
+        const uint64_t neither = uint64_t(c ^ latest) * uint64_t(c ^ other);
+        if (neither != 0) {
+            other = latest;
+            other_index = latest_index;
+            if (!palette_find(c, &latest_index)) latest_index = approximate(c);
+            latest = c;
         }
-        out[i] = last_index;
+        out[i] = c == latest ? latest_index : other_index;
     }
 }
 
@@ -272,9 +284,9 @@ static void index_picture(const uint32_t* pixels, uint8_t* out, size_t n) {
 bool gif_frame_kept(uint32_t frame, int32_t frame_ms, int32_t* delay_cs) {
     const uint64_t ms = frame_ms > 0 ? uint64_t(frame_ms) : 16;
     const uint64_t t = uint64_t(frame) * ms;
-    const uint64_t slot = t / 20;
-    if (frame != 0 && (t - ms) / 20 == slot) return false;
-    const uint64_t next = (t + ms) / 20;
+    const uint64_t slot = t / GIF_FRAME_MS;
+    if (frame != 0 && (t - ms) / GIF_FRAME_MS == slot) return false;
+    const uint64_t next = (t + ms) / GIF_FRAME_MS;
     *delay_cs = static_cast<int32_t>(2 * (next > slot ? next - slot : 1));
     return true;
 }
@@ -311,7 +323,7 @@ static bool gif_failed(const char* step) {
 // Screen descriptor with the palette, and the loop-forever extension browsers know.
 static bool start_gif_stream(void) {
     ColorMapObject map = {};
-    GifColorType colors[256] = {};
+    GifColorType colors[GIF_MAX_COLORS] = {};
     for (int32_t i = 0; i < cap.gif.count; ++i) {
         colors[i] = {GifByteType(cap.gif.colors[i] >> 16), GifByteType(cap.gif.colors[i] >> 8),
                      GifByteType(cap.gif.colors[i])};
@@ -365,6 +377,30 @@ static void release_gif(void) {
     cap.gif.nearest = nullptr;
 }
 
+// The buffer of colour indices, the file and giflib's writer on it; false after reporting,
+// with nothing left behind.
+static bool open_gif(void) {
+    cap.gif.indices =
+        static_cast<uint8_t*>(malloc(size_t(orvex.config.width) * orvex.config.height));
+    int error = 0;
+    const char* opened = nullptr;
+    cap.gif.stream = cap.gif.indices ? orvex_file_create(cap.gif.path.c_str(), &opened) : nullptr;
+    cap.gif.file = cap.gif.stream ? EGifOpen(cap.gif.stream, write_gif, &error) : nullptr;
+    if (cap.gif.file) return true;
+    orvex_report_line("ORVEX_StartGifCapture: %s: %s\n", cap.gif.path.c_str(),
+                      !cap.gif.indices ? "out of memory"
+                      : opened         ? opened
+                                       : GifErrorString(error));
+    if (cap.gif.stream) {
+        fclose(cap.gif.stream);
+        cap.gif.stream = nullptr;
+        std::error_code ignored;
+        fs::remove(orvex_path(cap.gif.path), ignored);
+    }
+    release_gif();
+    return false;
+}
+
 int32_t ORVEX_StartGifCapture(const char* path) {
     if (cap.gif.file) {
         orvex_report_line("ORVEX_StartGifCapture: already capturing to %s\n", cap.gif.path.c_str());
@@ -377,26 +413,7 @@ int32_t ORVEX_StartGifCapture(const char* path) {
         orvex_report_line("ORVEX_StartGifCapture: no folder to save it in\n");
         return -1;
     }
-    cap.gif.indices =
-        static_cast<uint8_t*>(malloc(size_t(orvex.config.width) * orvex.config.height));
-    int error = 0;
-    const char* opened = nullptr;
-    cap.gif.stream = cap.gif.indices ? orvex_file_create(cap.gif.path.c_str(), &opened) : nullptr;
-    cap.gif.file = cap.gif.stream ? EGifOpen(cap.gif.stream, write_gif, &error) : nullptr;
-    if (!cap.gif.file) {
-        orvex_report_line("ORVEX_StartGifCapture: %s: %s\n", cap.gif.path.c_str(),
-                          !cap.gif.indices ? "out of memory"
-                          : opened         ? opened
-                                           : GifErrorString(error));
-        if (cap.gif.stream) {
-            fclose(cap.gif.stream);
-            cap.gif.stream = nullptr;
-            std::error_code ignored;
-            fs::remove(orvex_path(cap.gif.path), ignored);
-        }
-        release_gif();
-        return -1;
-    }
+    if (!open_gif()) return -1;
     cap.gif.frame = cap.gif.kept = 0;
     cap.gif.started = false;
     cap.gif.frame_ms = orvex.time.frame_time;

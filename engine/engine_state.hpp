@@ -8,8 +8,6 @@
 struct SDL_Window;
 struct SDL_Renderer;
 struct _Mix_Music;
-struct _SDL_GameController;
-typedef struct _SDL_GameController SDL_GameController;
 
 struct EngineState {
     ORVEX_Config config;  // the engine's copy; config.title is not kept
@@ -38,30 +36,15 @@ struct EngineState {
         int32_t quit;
     } input;
     struct {
-        struct {
-            SDL_GameController* handle;  // null: free slot
-            int32_t id;                  // SDL joystick instance id
-            uint32_t held;               // bit b: this pad holds button b
-        } slots[ORVEX_MAX_GAMEPADS];
-        int32_t count;     // open pads
-        bool started;      // the game controller subsystem is up
-        uint32_t turns;    // turns since start-up, to space out the hot-plug scan
-        uint64_t scanned;  // SDL tick of the last hot-plug scan
-    } pads;
-    struct {
-        ResourceEntry* table;
-        uint64_t count;
-        uint64_t capacity;
-        uint32_t* index;       // ids of file-backed entries by hash of (type, path); 0 = free
-        uint64_t index_slots;  // a power of two, at least twice the count; 0 = no index
-    } registry;
-    _Mix_Music* music;  // the current music, or null
-    struct {
         float r = 0.0f, g = 0.0f, b = 0.0f, a = 1.0f;
     } draw_color;
 };
 
 extern EngineState orvex;
+
+// The current music (audio.cpp), or null; shutdown frees it before the audio device closes.
+_Mix_Music* audio_music(void);
+void audio_close_music(void);
 
 // Registry steps used by start-up, shutdown and the frame loop.
 void release_resources(void);
@@ -86,10 +69,23 @@ bool display_is_lost(void);
 // Whether a GL_RENDERER string names a CPU rasteriser (llvmpipe, softpipe, SwiftShader, ...).
 bool renderer_name_is_cpu(const char* gl_renderer);
 
-// Record and replay around each turn's event drain (the aging is done before the first);
-// shutdown finishes a recording and drops a replay.
-void record_turn_begin(void);
-void record_turn_end(void);
+// Ages key, mouse button and pad button states for a new turn, so that an edge lasts exactly
+// one turn: pressed -> down, released -> up, down and up stay. The encoding makes it one mask
+// on the low bit, branch-free, so the states age in a few vector steps.
+static_assert(ORVEX_KEY_PRESSED % 2 == ORVEX_KEY_DOWN && ORVEX_KEY_RELEASED % 2 == ORVEX_KEY_UP);
+inline void age_key_states(KeyState* states, int32_t count) {
+    for (int32_t i = 0; i < count; ++i) states[i] = static_cast<KeyState>(states[i] & 1);
+}
+
+// Record and replay around each turn's event drain (record.cpp), in this order: the recording
+// notes the state the program reads (aged already); a running replay swaps the player's live
+// input in, so that the drain writes it aside; after the drain the replay puts the recorded
+// turn in its place; the recording notes what changed. Each does nothing when its side is
+// idle. Shutdown finishes a recording and drops a replay.
+void recording_note_before(void);
+void replay_swap_in_live(void);
+void replay_feed_turn(void);
+void recording_note_turn(void);
 void record_shutdown(void);
 // While a replay feeds turns, the logical mouse position it recorded (ORVEX_GetMousePos
 // answers it); false otherwise.

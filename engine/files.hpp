@@ -1,10 +1,11 @@
 // Private to the engine: reading a file whole and telling when it changed, the operating
 // system's side of the resource registry, entering the folder start-up works in, opening the
 // files the engine writes and making them durable, the local time they are named by, and
-// where the user keeps pictures. One
-// implementation per platform provides these operations (files_posix.cpp on Linux and other
-// POSIX systems, files_windows.cpp on Windows); nothing else in the engine touches files
-// directly. Paths are UTF-8, as SDL gives and takes them on every platform.
+// where the user keeps pictures. The whole-file reader is portable (files.cpp) over a few
+// calls per platform (platform/file_io.hpp); the rest has one implementation per platform
+// (files_posix.cpp on Linux and other POSIX systems, files_windows.cpp on Windows). Nothing
+// else in the engine touches files directly. Paths are UTF-8, as SDL gives and takes them on
+// every platform.
 //
 // Every failure is reported here, as one line on stderr, so that each platform gives the
 // same messages:
@@ -23,8 +24,9 @@
 #include <filesystem>
 #include <string>
 
-// Larger files are refused: the registry carries sizes as signed 32-bit counts.
-constexpr int64_t ORVEX_FILE_MAX_BYTES = INT32_MAX;
+// Larger files, and larger blocks handed to the registry, are refused: the registry carries
+// sizes as signed 32-bit counts.
+constexpr int64_t ORVEX_MAX_BLOCK_BYTES = INT32_MAX;
 
 // What the change scan compares to tell that a file changed. Besides time and size it
 // holds the file's identity and status-change time, so that contents replaced with the old
@@ -53,7 +55,7 @@ struct OrvexFileBlock {
 // /proc say 0), into one block that is not copied again. Anything that is not a regular
 // file is refused before it is opened, and the open itself never blocks, so a FIFO or a
 // device swapped in at the last moment is refused too, and so is a file of more than
-// ORVEX_FILE_MAX_BYTES. `op` names the calling operation in messages. 0 with *out filled,
+// ORVEX_MAX_BLOCK_BYTES. `op` names the calling operation in messages. 0 with *out filled,
 // or -1 after reporting with *out untouched.
 int32_t orvex_file_read(const char* path, const char* op, OrvexFileBlock* out);
 

@@ -8,7 +8,7 @@
 // nothing plugged in. The engine turns that off and reads the pads itself once per turn while
 // one is open; with none it only looks for new pads about twice a second.
 //
-// Index: Slots / Start and stop / Per-turn update / Events / Queries
+// Index: State / Slots / Start and stop / Per-turn update / Events / Queries
 #include <SDL.h>
 
 #include "engine_state.hpp"
@@ -21,24 +21,39 @@ constexpr uint32_t HOTPLUG_EVERY_TURNS = 16;  // look at the clock once in this 
 constexpr uint64_t HOTPLUG_EVERY_MS = 500;    // and scan when this much time has passed
 
 //------------------------------------------------------------------------------------------
+// State
+//------------------------------------------------------------------------------------------
+static struct {
+    struct {
+        SDL_GameController* handle;  // null: free slot
+        int32_t id;                  // SDL joystick instance id
+        uint32_t held;               // bit b: this pad holds button b
+    } slots[ORVEX_MAX_GAMEPADS];
+    int32_t count;     // open pads
+    bool started;      // the game controller subsystem is up
+    uint32_t turns;    // turns since start-up, to space out the hot-plug scan
+    uint64_t scanned;  // SDL tick of the last hot-plug scan
+} pads;
+
+//------------------------------------------------------------------------------------------
 // Slots
 //------------------------------------------------------------------------------------------
 static int32_t find_slot(int32_t instance_id) {
     for (int32_t i = 0; i < ORVEX_MAX_GAMEPADS; ++i) {
-        if (orvex.pads.slots[i].handle && orvex.pads.slots[i].id == instance_id) return i;
+        if (pads.slots[i].handle && pads.slots[i].id == instance_id) return i;
     }
     return -1;
 }
 
 static int32_t free_slot(void) {
     for (int32_t i = 0; i < ORVEX_MAX_GAMEPADS; ++i) {
-        if (!orvex.pads.slots[i].handle) return i;
+        if (!pads.slots[i].handle) return i;
     }
     return -1;
 }
 
 static bool any_pad_holds(uint32_t bit) {
-    for (const auto& slot : orvex.pads.slots) {
+    for (const auto& slot : pads.slots) {
         if (slot.held & bit) return true;
     }
     return false;
@@ -49,7 +64,7 @@ static void set_held(int32_t slot, int32_t button, bool down) {
     if (button < 0 || button >= ORVEX_MAX_GAMEPAD_BUTTONS) return;
     const uint32_t bit = 1u << button;
     const bool before = any_pad_holds(bit);
-    uint32_t& held = orvex.pads.slots[slot].held;
+    uint32_t& held = pads.slots[slot].held;
     held = down ? held | bit : held & ~bit;
     const bool after = any_pad_holds(bit);
     if (!before && after) orvex.input.pad_buttons[button] = ORVEX_KEY_PRESSED;
@@ -58,9 +73,9 @@ static void set_held(int32_t slot, int32_t button, bool down) {
 
 static void close_slot(int32_t slot) {
     for (int32_t b = 0; b < ORVEX_MAX_GAMEPAD_BUTTONS; ++b) set_held(slot, b, false);
-    SDL_GameControllerClose(orvex.pads.slots[slot].handle);
-    orvex.pads.slots[slot] = {};
-    orvex.pads.count -= 1;
+    SDL_GameControllerClose(pads.slots[slot].handle);
+    pads.slots[slot] = {};
+    pads.count -= 1;
 }
 
 //------------------------------------------------------------------------------------------
@@ -68,40 +83,40 @@ static void close_slot(int32_t slot) {
 //------------------------------------------------------------------------------------------
 // Without the subsystem the engine runs on without pads.
 void gamepads_start(void) {
-    orvex.pads = {};
+    pads = {};
     SDL_SetHint(SDL_HINT_AUTO_UPDATE_JOYSTICKS, "0");
     if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) < 0) {
         orvex_report_sdl();
         return;
     }
-    orvex.pads.started = true;
-    orvex.pads.scanned = SDL_GetTicks64();
+    pads.started = true;
+    pads.scanned = SDL_GetTicks64();
 }
 
 void gamepads_stop(void) {
     for (int32_t i = 0; i < ORVEX_MAX_GAMEPADS; ++i) {
-        if (orvex.pads.slots[i].handle) close_slot(i);
+        if (pads.slots[i].handle) close_slot(i);
     }
-    if (orvex.pads.started) SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
-    orvex.pads = {};
+    if (pads.started) SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
+    pads = {};
 }
 
 //------------------------------------------------------------------------------------------
 // Per-turn update
 //------------------------------------------------------------------------------------------
 static bool hotplug_scan_due(void) {
-    if (++orvex.pads.turns % HOTPLUG_EVERY_TURNS != 0) return false;
+    if (++pads.turns % HOTPLUG_EVERY_TURNS != 0) return false;
     const uint64_t now = SDL_GetTicks64();
-    if (now - orvex.pads.scanned < HOTPLUG_EVERY_MS) return false;
-    orvex.pads.scanned = now;
+    if (now - pads.scanned < HOTPLUG_EVERY_MS) return false;
+    pads.scanned = now;
     return true;
 }
 
 // SDL reads the open pads and its drivers' hot-plug notices, and queues what changed as
 // events for the drain that follows.
 void gamepads_update(void) {
-    if (!orvex.pads.started) return;
-    if (orvex.pads.count == 0 && !hotplug_scan_due()) return;
+    if (!pads.started) return;
+    if (pads.count == 0 && !hotplug_scan_due()) return;
     SDL_GameControllerUpdate();
 }
 
@@ -123,12 +138,12 @@ static void open_pad(int32_t index) {
         return;
     }
     SDL_Joystick* joystick = SDL_GameControllerGetJoystick(pad);
-    orvex.pads.slots[slot] = {.handle = pad, .id = SDL_JoystickInstanceID(joystick), .held = 0};
-    orvex.pads.count += 1;
+    pads.slots[slot] = {.handle = pad, .id = SDL_JoystickInstanceID(joystick), .held = 0};
+    pads.count += 1;
 }
 
 void gamepads_on_event(const SDL_Event& e) {
-    if (!orvex.pads.started) return;
+    if (!pads.started) return;
     switch (e.type) {
     case SDL_CONTROLLERDEVICEADDED: open_pad(e.cdevice.which); break;
     case SDL_CONTROLLERDEVICEREMOVED: {
@@ -154,4 +169,4 @@ KeyState ORVEX_GetGamepadButtonState(int32_t button) {
     return orvex.input.pad_buttons[button];
 }
 
-int32_t ORVEX_GetGamepadCount(void) { return orvex.pads.count; }
+int32_t ORVEX_GetGamepadCount(void) { return pads.count; }

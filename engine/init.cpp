@@ -194,13 +194,9 @@ int32_t ORVEX_Init(const ORVEX_Config* config) {
 //------------------------------------------------------------------------------------------
 // Shutdown
 //------------------------------------------------------------------------------------------
-// The music is freed here too: it belongs to the audio device that closes below, and a
-// stream left open would outlive the device and leak at exit.
+// The music goes first: it belongs to the audio device that closes below.
 static void close_audio(void) {
-    if (orvex.music) {
-        Mix_FreeMusic(orvex.music);
-        orvex.music = nullptr;
-    }
+    audio_close_music();
     if (!orvex.config.mixer) return;
     Mix_CloseAudio();
     Mix_Quit();

@@ -6,7 +6,7 @@
 //
 // In a browser the loop hands one pass per display frame to the browser (Browser loop).
 //
-// Index: Aging / Event pump / Turn and loop / Browser loop / Queries
+// Index: Event pump / Turn and loop / Browser loop / Queries
 #include <SDL.h>
 
 #include <cstdio>
@@ -17,17 +17,6 @@
 
 #include "engine_state.hpp"
 #include "log.hpp"
-
-//------------------------------------------------------------------------------------------
-// Aging
-//------------------------------------------------------------------------------------------
-// The encoding makes aging one mask: pressed (3) -> down (1), released (2) -> up (0), and
-// down and up keep their low bit. Branch-free, so the 800 states age in a few vector steps.
-static_assert(ORVEX_KEY_PRESSED % 2 == ORVEX_KEY_DOWN && ORVEX_KEY_RELEASED % 2 == ORVEX_KEY_UP);
-
-static void age_states(KeyState* states, int32_t count) {
-    for (int32_t i = 0; i < count; ++i) states[i] = static_cast<KeyState>(states[i] & 1);
-}
 
 //------------------------------------------------------------------------------------------
 // Event pump
@@ -88,16 +77,20 @@ int32_t ORVEX_PumpEvents(ORVEX_Event* event) {
 //------------------------------------------------------------------------------------------
 // Turn and loop
 //------------------------------------------------------------------------------------------
+// A recording watches the state the program reads, so while a replay runs it sees the
+// replayed turn: it notes its "before" ahead of the swap and its "after" behind the feed.
 int32_t ORVEX_Cycle(void) {
     ORVEX_HotReload();
-    age_states(orvex.input.keys, ORVEX_MAX_KEYS);
-    age_states(orvex.input.buttons, ORVEX_MAX_BUTTONS);
-    age_states(orvex.input.pad_buttons, ORVEX_MAX_GAMEPAD_BUTTONS);
+    age_key_states(orvex.input.keys, ORVEX_MAX_KEYS);
+    age_key_states(orvex.input.buttons, ORVEX_MAX_BUTTONS);
+    age_key_states(orvex.input.pad_buttons, ORVEX_MAX_GAMEPAD_BUTTONS);
     gamepads_update();
-    record_turn_begin();
+    recording_note_before();
+    replay_swap_in_live();  // while a replay runs, the drain writes the player's input aside
     // A quit stops one pump call, not the turn: the queue is always emptied.
     while (ORVEX_PumpEvents(nullptr) != 0) {}
-    record_turn_end();  // a replay puts the recorded turn in place of the live one
+    replay_feed_turn();  // the recorded turn takes the place of the live one
+    recording_note_turn();
     return 0;
 }
 

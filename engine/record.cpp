@@ -121,10 +121,7 @@ static void put_input(const InputSnapshot* s) {
     orvex.input.mouse_y = s->mouse_y;
 }
 
-// The same aging rule as the frame loop's: pressed -> down, released -> up.
-static void age_input(InputSnapshot* s) {
-    for (KeyState& k : s->states) k = static_cast<KeyState>(k & 1);
-}
+static void age_input(InputSnapshot* s) { age_key_states(s->states, SLOTS); }
 
 static bool is_held(KeyState k) { return k == ORVEX_KEY_DOWN || k == ORVEX_KEY_PRESSED; }
 
@@ -471,41 +468,53 @@ static std::string at_byte(const char* what, size_t offset) {
     return std::string(what) + " at byte " + std::to_string(offset);
 }
 
+// The block at `pos` is whole and its checksum matches: its kind and payload length in *kind
+// and *length. False with the reason in *why.
+static bool check_block_frame(const uint8_t* d, size_t size, size_t pos, uint32_t* kind,
+                              uint64_t* length, std::string* why) {
+    if (size - pos < BLOCK_HEAD) {
+        *why = "cut short (it has no end record: the recording did not finish)";
+        return false;
+    }
+    *kind = static_cast<uint32_t>(get_le(d + pos, 4));
+    *length = get_le(d + pos + 4, 4);
+    if (*length > BLOCK_PAYLOAD || size - pos - BLOCK_HEAD < *length + BLOCK_TAIL) {
+        *why = *length > BLOCK_PAYLOAD ? "corrupt (a block is too long)"
+                                       : "cut short (the last block is incomplete)";
+        *why += at_byte("", pos);
+        return false;
+    }
+    if (get_le(d + pos + BLOCK_HEAD + *length, 8) != XXH3_64bits(d + pos, BLOCK_HEAD + *length)) {
+        *why = at_byte("corrupt (a block's checksum does not match)", pos);
+        return false;
+    }
+    return true;
+}
+
+// Whether a block of `kind` may come where one of `expected` is due (the end block may follow
+// any turn block) and its payload reads as one.
+static bool block_reads(uint32_t kind, uint32_t expected, const uint8_t* p, uint64_t length,
+                        Loaded* out) {
+    if (kind != expected && !(expected == BLOCK_TURNS && kind == BLOCK_END)) return false;
+    switch (kind) {
+    case BLOCK_START: return check_start(p, length, out);
+    case BLOCK_TURNS: return check_turns(p, length, out);
+    default: return length == 8 && get_le(p, 4) == out->turns && get_le(p + 4, 4) == out->frames;
+    }
+}
+
 // Walks the blocks: start first, turn blocks, then the end block and nothing after it.
 static bool check_blocks(const uint8_t* d, size_t size, Loaded* out, std::string* why) {
     size_t pos = HEADER_BYTES;
-    uint32_t expected_kind = BLOCK_START;
-    while (true) {
-        if (size - pos < BLOCK_HEAD) {
-            *why = "cut short (it has no end record: the recording did not finish)";
-            return false;
-        }
-        const uint32_t kind = static_cast<uint32_t>(get_le(d + pos, 4));
-        const uint64_t length = get_le(d + pos + 4, 4);
-        if (length > BLOCK_PAYLOAD || size - pos - BLOCK_HEAD < length + BLOCK_TAIL) {
-            *why = length > BLOCK_PAYLOAD ? "corrupt (a block is too long)"
-                                          : "cut short (the last block is incomplete)";
-            *why += at_byte("", pos);
-            return false;
-        }
-        const uint8_t* p = d + pos + BLOCK_HEAD;
-        if (get_le(p + length, 8) != XXH3_64bits(d + pos, BLOCK_HEAD + length)) {
-            *why = at_byte("corrupt (a block's checksum does not match)", pos);
-            return false;
-        }
-        const bool order_ok =
-            kind == expected_kind || (expected_kind == BLOCK_TURNS && kind == BLOCK_END);
-        bool ok = order_ok;
-        if (ok && kind == BLOCK_START) ok = check_start(p, length, out);
-        if (ok && kind == BLOCK_TURNS) ok = check_turns(p, length, out);
-        if (ok && kind == BLOCK_END)
-            ok = length == 8 && get_le(p, 4) == out->turns && get_le(p + 4, 4) == out->frames;
-        if (!ok) {
+    uint32_t expected_kind = BLOCK_START, kind = 0;
+    while (kind != BLOCK_END) {
+        uint64_t length = 0;
+        if (!check_block_frame(d, size, pos, &kind, &length, why)) return false;
+        if (!block_reads(kind, expected_kind, d + pos + BLOCK_HEAD, length, out)) {
             *why = at_byte("corrupt (a block that does not read as a recording)", pos);
             return false;
         }
         pos += BLOCK_HEAD + length + BLOCK_TAIL;
-        if (kind == BLOCK_END) break;
         expected_kind = BLOCK_TURNS;
     }
     if (pos != size) {
@@ -693,15 +702,20 @@ static void replayer_end(void) {
 //------------------------------------------------------------------------------------------
 // Turn hooks
 //------------------------------------------------------------------------------------------
-// The recorder looks at the state the program will read, so it sees the replayed state when
-// both run: it takes its "before" ahead of the replay's swap and its "after" behind it.
-void record_turn_begin(void) {
+// ORVEX_Cycle calls these around its drain, in this order (engine_state.hpp).
+void recording_note_before(void) {
     if (rec.file) recorder_begin();
+}
+
+void replay_swap_in_live(void) {
     if (rep.active) replayer_begin();
 }
 
-void record_turn_end(void) {
+void replay_feed_turn(void) {
     if (rep.active) replayer_end();
+}
+
+void recording_note_turn(void) {
     if (rec.file) recorder_end();
 }
 

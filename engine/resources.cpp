@@ -5,7 +5,7 @@
 // entry in place when the file's stamp differs, and looks only at the files that the
 // watcher (file_watch.hpp) says may have changed. Files are read through files.hpp.
 //
-// Index: Lookup / Table growth / Decoding / Path index / Release / Files / Registration /
+// Index: State / Lookup / Table growth / Decoding / Path index / Release / Files / Registration /
 //        Reload and change scan / Accessors
 #include <SDL.h>
 #include <SDL_mixer.h>
@@ -19,19 +19,34 @@
 #include "engine_state.hpp"
 #include "file_watch.hpp"
 #include "files.hpp"
+#include "hash_table.hpp"
 #include "log.hpp"
 #include "media_checks.hpp"
 #include "resources_internal.hpp"
 
 //------------------------------------------------------------------------------------------
+// State
+//------------------------------------------------------------------------------------------
+static struct {
+    ResourceEntry* table;
+    uint64_t count;
+    uint64_t capacity;
+    HashTable index;  // ids of file-backed entries by (type, path); no slots: walk the table
+} registry;
+
+RegistryTable registry_table(void) {
+    return RegistryTable{registry.table, registry.count, registry.capacity};
+}
+
+//------------------------------------------------------------------------------------------
 // Lookup
 //------------------------------------------------------------------------------------------
 ResourceEntry* registry_lookup(const char* op, ResourceId id) {
-    if (id == 0 || id > orvex.registry.count) {
+    if (id == 0 || id > registry.count) {
         orvex_report_line("%s: no resource with id %u\n", op, id);
         return nullptr;
     }
-    return &orvex.registry.table[id - 1];
+    return &registry.table[id - 1];
 }
 
 ResourceEntry* registry_lookup_arg(const char* op, ResourceId id) {
@@ -48,8 +63,8 @@ ResourceEntry* registry_lookup_arg(const char* op, ResourceId id) {
 // Makes room for one more entry. Byte sizes are powers of two from 16 up, so registration
 // is amortised constant time; on failure the old table stays as it was.
 static bool reserve_ressources(void) {
-    uint64_t n = orvex.registry.count;
-    if (orvex.registry.capacity >= n + 1) return true;
+    uint64_t n = registry.count;
+    if (registry.capacity >= n + 1) return true;
     if (n >= UINT32_MAX) {
         orvex_report_line("ORVEX_LoadResourceFromMemory: the registry is full\n");
         return false;
@@ -57,14 +72,14 @@ static bool reserve_ressources(void) {
     size_t need = (n + 1) * sizeof(ResourceEntry);
     size_t bytes = 16;
     while (bytes < need) bytes *= 2;
-    void* table = realloc(orvex.registry.table, bytes);
+    void* table = realloc(registry.table, bytes);
     if (!table) {
         orvex_report_errno("ORVEX_LoadResourceFromMemory:reserve_ressources");
         orvex_report_line("failed to reserve for new ressource\n");
         return false;
     }
-    orvex.registry.table = static_cast<ResourceEntry*>(table);
-    orvex.registry.capacity = bytes / sizeof(ResourceEntry);
+    registry.table = static_cast<ResourceEntry*>(table);
+    registry.capacity = bytes / sizeof(ResourceEntry);
     return true;
 }
 
@@ -175,66 +190,41 @@ static bool same_file(const ResourceEntry* e, ResourceType type, const char* pat
     return e->type == type && e->path && strcmp(e->path, path) == 0;
 }
 
-// FNV-1a over the path, with the type mixed in first.
 static uint64_t path_hash(ResourceType type, const char* path) {
-    uint64_t h = 14695981039346656037ull ^ uint64_t(type);
-    for (const unsigned char* c = reinterpret_cast<const unsigned char*>(path); *c; ++c) {
-        h = (h ^ *c) * 1099511628211ull;
-    }
-    return h;
+    return hash_text(path, uint64_t(type));
 }
 
-static void index_put(ResourceId id) {
-    const ResourceEntry* e = &orvex.registry.table[id - 1];
-    const uint64_t mask = orvex.registry.index_slots - 1;
-    uint64_t slot = path_hash(e->type, e->path) & mask;
-    while (orvex.registry.index[slot] != 0) slot = (slot + 1) & mask;
-    orvex.registry.index[slot] = id;
-}
-
-static void index_drop(void) {
-    free(orvex.registry.index);
-    orvex.registry.index = nullptr;
-    orvex.registry.index_slots = 0;
-}
-
-// Builds the index anew over every file-backed entry, with at least twice as many slots as
-// entries so that it stays at most half full; on failure there is no index.
+// Builds the index anew over every file-backed entry, at most half full; on failure there is
+// no index.
 static void index_rebuild(void) {
-    const uint64_t need = 2 * orvex.registry.count;
-    uint64_t slots = 64;
-    while (slots < need) slots *= 2;
-    index_drop();
-    orvex.registry.index = static_cast<uint32_t*>(calloc(slots, sizeof(uint32_t)));
-    if (!orvex.registry.index) {
-        orvex_report_errno("ORVEX_LoadResourceTyped:index");
-        return;
-    }
-    orvex.registry.index_slots = slots;
-    for (uint64_t i = 0; i < orvex.registry.count; ++i) {
-        if (orvex.registry.table[i].path) index_put(ResourceId(i + 1));
-    }
+    const auto hash_of = [](uint32_t id, uint64_t* hash) {
+        const ResourceEntry* e = &registry.table[id - 1];
+        if (e->path) *hash = path_hash(e->type, e->path);
+        return e->path != nullptr;
+    };
+    const uint32_t last = uint32_t(registry.count);
+    if (hash_rebuild(&registry.index, registry.count, 64, last, hash_of)) return;
+    orvex_report_errno("ORVEX_LoadResourceTyped:index");
+    hash_free(&registry.index);
 }
 
 static ResourceId find_loaded(ResourceType type, const char* path) {
-    if (!orvex.registry.index) {
-        for (uint64_t i = 0; i < orvex.registry.count; ++i) {
-            if (same_file(&orvex.registry.table[i], type, path)) return ResourceId(i + 1);
+    if (!registry.index.slots) {
+        for (uint64_t i = 0; i < registry.count; ++i) {
+            if (same_file(&registry.table[i], type, path)) return ResourceId(i + 1);
         }
         return 0;
     }
-    const uint64_t mask = orvex.registry.index_slots - 1;
-    for (uint64_t slot = path_hash(type, path) & mask;; slot = (slot + 1) & mask) {
-        const ResourceId id = orvex.registry.index[slot];
-        if (id == 0) return 0;
-        if (same_file(&orvex.registry.table[id - 1], type, path)) return id;
-    }
+    return hash_probe(registry.index, path_hash(type, path), [type, path](uint32_t id) {
+        return same_file(&registry.table[id - 1], type, path);
+    });
 }
 
 // Records a freshly registered file-backed entry (already counted, path set) in the index.
 static void index_add(ResourceId id) {
-    if (orvex.registry.index && orvex.registry.index_slots >= 2 * orvex.registry.count) {
-        index_put(id);
+    const ResourceEntry* e = &registry.table[id - 1];
+    if (registry.index.slots && hash_has_room(registry.index, registry.count)) {
+        hash_put(registry.index, path_hash(e->type, e->path), id);
         return;
     }
     index_rebuild();  // takes in every file-backed entry, this one included
@@ -271,15 +261,15 @@ static void release_resource(ResourceEntry* entry, bool with_path) {
 }
 
 void release_resources(void) {
-    for (uint64_t i = 0; i < orvex.registry.count; ++i) {
-        release_resource(&orvex.registry.table[i], true);
+    for (uint64_t i = 0; i < registry.count; ++i) {
+        release_resource(&registry.table[i], true);
     }
-    free(orvex.registry.table);
-    orvex.registry.table = nullptr;
-    index_drop();
+    free(registry.table);
+    registry.table = nullptr;
+    hash_free(&registry.index);
     file_watch_release();
-    orvex.registry.count = 0;
-    orvex.registry.capacity = 0;
+    registry.count = 0;
+    registry.capacity = 0;
 }
 
 //------------------------------------------------------------------------------------------
@@ -329,19 +319,19 @@ static int32_t load_block(ResourceEntry* entry, const char* path, OrvexFileBlock
 // the slot is simply reused.
 static ResourceEntry* next_slot(ResourceType type) {
     if (!reserve_ressources()) return nullptr;
-    ResourceEntry* entry = &orvex.registry.table[orvex.registry.count];
+    ResourceEntry* entry = &registry.table[registry.count];
     *entry = ResourceEntry{};
     entry->type = type;
     return entry;
 }
 
 static ResourceId commit_slot(void) {
-    orvex.registry.count += 1;
-    return ResourceId(orvex.registry.count);
+    registry.count += 1;
+    return ResourceId(registry.count);
 }
 
 ResourceId ORVEX_LoadResourceFromMemory(ResourceType type, const void* bytes, uint32_t size) {
-    if (size > ORVEX_MAX_RESOURCE_BYTES) {
+    if (size > ORVEX_MAX_BLOCK_BYTES) {
         orvex_report_line(
             "ORVEX_LoadResourceFromMemory: block of %u bytes is too large (2 GiB or more)\n", size);
         return 0;
@@ -429,7 +419,7 @@ int32_t ORVEX_ReloadResource(ResourceId id) {
 // succeeds: a failed reload (a half-written file, a deleted one) records the stamp seen, so
 // that it is tried again only when the file changes again or comes back.
 static void scan_entry(uint64_t index) {
-    ResourceEntry* entry = &orvex.registry.table[index];
+    ResourceEntry* entry = &registry.table[index];
     if (!entry->path) return;
     const OrvexFileStamp now = orvex_file_stamp(entry->path);
     if (now == stamp_of(entry)) return;
@@ -442,11 +432,11 @@ void ORVEX_HotReload(void) {
     const ResourceId* due = nullptr;
     const uint32_t n = file_watch_due(&due);
     if (!due) {
-        for (uint64_t i = 0; i < orvex.registry.count; ++i) scan_entry(i);
+        for (uint64_t i = 0; i < registry.count; ++i) scan_entry(i);
         return;
     }
     for (uint32_t k = 0; k < n; ++k)
-        if (due[k] >= 1 && due[k] <= orvex.registry.count) scan_entry(due[k] - 1);
+        if (due[k] >= 1 && due[k] <= registry.count) scan_entry(due[k] - 1);
 }
 
 //------------------------------------------------------------------------------------------

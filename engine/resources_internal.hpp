@@ -1,13 +1,11 @@
 // Private to the engine: the registry lookups that audio and drawing share with the
-// registry's own operations, and the limits of what the registry accepts.
+// registry's own operations. What the registry accepts is limited by files.hpp
+// (ORVEX_MAX_BLOCK_BYTES).
 #pragma once
 
 #include <cstdint>
 
 #include <orvex/orvex.hpp>
-
-// Blocks and files of 2 GiB or more are refused: sizes are carried as signed 32-bit counts.
-constexpr int64_t ORVEX_MAX_RESOURCE_BYTES = INT32_MAX;
 
 // The entry of `id`, or null after reporting "<op>: no resource with id <id>" on stderr
 // when the id is 0 or above the count.
@@ -21,3 +19,11 @@ ResourceEntry* registry_lookup_arg(const char* op, ResourceId id);
 struct SDL_Surface;
 SDL_Surface* image_decode(const void* bytes, int32_t size);
 void image_decoders_stop(void);  // at shutdown: SDL2_image lets go of its decoders
+
+// The registry's table as it stands, for the tests and benchmarks that watch it grow.
+struct RegistryTable {
+    const ResourceEntry* table;
+    uint64_t count;
+    uint64_t capacity;
+};
+RegistryTable registry_table(void);

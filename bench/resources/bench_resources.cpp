@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "engine_state.hpp"
+#include "resources_internal.hpp"
 #include "file_watch.hpp"
 #include "support.hpp"
 
@@ -115,13 +116,13 @@ static void BM_WriteToReload(benchmark::State& state) {
     int64_t round = 0, turns = 0;
     for (auto _ : state) {
         const int64_t i = round % n;
-        const uint8_t* before = orvex.registry.table[i].payload.raw.data;
+        const uint8_t* before = registry_table().table[i].payload.raw.data;
         edit(i, round++);
         int64_t waited = 0;
         do {
             ORVEX_Cycle();
             ++waited;
-        } while (orvex.registry.table[i].payload.raw.data == before && waited < 1000);
+        } while (registry_table().table[i].payload.raw.data == before && waited < 1000);
         if (waited == 1000) state.SkipWithError("a write was never reloaded");
         turns += waited;
     }

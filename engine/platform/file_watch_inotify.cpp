@@ -32,6 +32,7 @@
 #include <cstring>
 
 #include "file_watch.hpp"
+#include "hash_table.hpp"
 #include "log.hpp"
 
 //------------------------------------------------------------------------------------------
@@ -64,29 +65,23 @@ static struct {
     uint32_t nb_due;
     ResourceId* unwatched;  // in increasing order; capacity entries
     uint32_t nb_unwatched;
-    ResourceId* out;       // the answer of file_watch_due; capacity entries
-    uint32_t* name_slots;  // ids by hash of (folder, name); 0 = free
-    uint32_t nb_name_slots;
+    ResourceId* out;  // the answer of file_watch_due; capacity entries
+    HashTable names;  // ids by (folder, name)
     Folder* folders;
     uint32_t nb_folders, folder_capacity;
     char* last_dir;  // the folder of the last watched registration, and its index
     int32_t last_folder;
-    uint32_t* folder_slots;  // folder index + 1 by hash of wd; 0 = free
-    uint32_t nb_folder_slots;
+    HashTable folder_index;  // folder index + 1 by watch descriptor
 } watch;
 
 //------------------------------------------------------------------------------------------
 // Hashing
 //------------------------------------------------------------------------------------------
-// FNV-1a over the name, the folder mixed in first.
-static uint32_t name_hash(int32_t folder, const char* name) {
-    uint32_t h = 2166136261u ^ uint32_t(folder);
-    for (const unsigned char* c = reinterpret_cast<const unsigned char*>(name); *c; ++c)
-        h = (h ^ *c) * 16777619u;
-    return h;
+static uint64_t name_hash(int32_t folder, const char* name) {
+    return hash_text(name, uint32_t(folder));
 }
 
-static uint32_t wd_hash(int32_t wd) { return uint32_t(wd) * 2654435761u; }
+static uint64_t wd_hash(int32_t wd) { return hash_u32(uint32_t(wd)); }
 
 //------------------------------------------------------------------------------------------
 // Tables
@@ -120,46 +115,31 @@ static bool reserve_entry(void) {
 
 static void put_name(ResourceId id) {
     const WatchedEntry& e = watch.entries[id - 1];
-    const uint32_t mask = watch.nb_name_slots - 1;
-    uint32_t slot = name_hash(e.folder, e.name) & mask;
-    while (watch.name_slots[slot] != 0) slot = (slot + 1) & mask;
-    watch.name_slots[slot] = id;
+    hash_put(watch.names, name_hash(e.folder, e.name), id);
 }
 
 // Keeps the name table at most half full, rebuilding it at twice the size when needed.
 static bool reserve_name(void) {
-    const uint32_t need = 2 * (watch.nb_entries + 1);
-    if (watch.nb_name_slots >= need) return true;
-    uint32_t n = 64;
-    while (n < need) n *= 2;
-    uint32_t* slots = static_cast<uint32_t*>(calloc(n, sizeof(uint32_t)));
-    if (!slots) return false;
-    free(watch.name_slots);
-    watch.name_slots = slots;
-    watch.nb_name_slots = n;
-    for (uint32_t i = 0; i < watch.nb_entries; ++i)
-        if (watch.entries[i].folder != kUnwatched) put_name(ResourceId(i + 1));
-    return true;
+    if (hash_has_room(watch.names, watch.nb_entries + 1)) return true;
+    const auto hash_of = [](uint32_t id, uint64_t* hash) {
+        const WatchedEntry& e = watch.entries[id - 1];
+        if (e.folder != kUnwatched) *hash = name_hash(e.folder, e.name);
+        return e.folder != kUnwatched;
+    };
+    return hash_rebuild(&watch.names, watch.nb_entries + 1, 64, watch.nb_entries, hash_of);
 }
 
 //------------------------------------------------------------------------------------------
 // Folders
 //------------------------------------------------------------------------------------------
 static int32_t find_folder(int32_t wd) {
-    if (watch.nb_folder_slots == 0) return kUnwatched;
-    const uint32_t mask = watch.nb_folder_slots - 1;
-    for (uint32_t slot = wd_hash(wd) & mask;; slot = (slot + 1) & mask) {
-        const uint32_t f = watch.folder_slots[slot];
-        if (f == 0) return kUnwatched;
-        if (watch.folders[f - 1].wd == wd) return int32_t(f - 1);
-    }
+    const uint32_t f = hash_probe(watch.folder_index, wd_hash(wd),
+                                  [wd](uint32_t f) { return watch.folders[f - 1].wd == wd; });
+    return f == 0 ? kUnwatched : int32_t(f - 1);
 }
 
 static void put_folder(uint32_t index) {
-    const uint32_t mask = watch.nb_folder_slots - 1;
-    uint32_t slot = wd_hash(watch.folders[index].wd) & mask;
-    while (watch.folder_slots[slot] != 0) slot = (slot + 1) & mask;
-    watch.folder_slots[slot] = index + 1;
+    hash_put(watch.folder_index, wd_hash(watch.folders[index].wd), index + 1);
 }
 
 static bool reserve_folder(void) {
@@ -168,17 +148,12 @@ static bool reserve_folder(void) {
         if (!grow(&watch.folders, n)) return false;
         watch.folder_capacity = n;
     }
-    const uint32_t need = 2 * (watch.nb_folders + 1);
-    if (watch.nb_folder_slots >= need) return true;
-    uint32_t n = 32;
-    while (n < need) n *= 2;
-    uint32_t* slots = static_cast<uint32_t*>(calloc(n, sizeof(uint32_t)));
-    if (!slots) return false;
-    free(watch.folder_slots);
-    watch.folder_slots = slots;
-    watch.nb_folder_slots = n;
-    for (uint32_t i = 0; i < watch.nb_folders; ++i) put_folder(i);
-    return true;
+    if (hash_has_room(watch.folder_index, watch.nb_folders + 1)) return true;
+    const auto hash_of = [](uint32_t f, uint64_t* hash) {
+        *hash = wd_hash(watch.folders[f - 1].wd);
+        return true;
+    };
+    return hash_rebuild(&watch.folder_index, watch.nb_folders + 1, 32, watch.nb_folders, hash_of);
 }
 
 // File systems whose files may change without an event here: network and user-space ones,
@@ -322,14 +297,11 @@ void file_watch_limit_folders(uint32_t folders) { watch.folder_limit = folders; 
 //------------------------------------------------------------------------------------------
 // Every entry named `name` in folder `folder` (one path may be registered with several types).
 static void mark_named(int32_t folder, const char* name) {
-    if (watch.nb_name_slots == 0) return;
-    const uint32_t mask = watch.nb_name_slots - 1;
-    for (uint32_t slot = name_hash(folder, name) & mask;; slot = (slot + 1) & mask) {
-        const ResourceId id = watch.name_slots[slot];
-        if (id == 0) return;
+    hash_probe(watch.names, name_hash(folder, name), [folder, name](uint32_t id) {
         const WatchedEntry& e = watch.entries[id - 1];
         if (e.folder == folder && strcmp(e.name, name) == 0) mark_due(id);
-    }
+        return false;  // every entry of that name, not only the first
+    });
 }
 
 // Moves an entry to the unwatched list, keeping that list in increasing order. Its slot in
@@ -420,9 +392,9 @@ void file_watch_release(void) {
     free(watch.due);
     free(watch.unwatched);
     free(watch.out);
-    free(watch.name_slots);
+    hash_free(&watch.names);
     free(watch.folders);
-    free(watch.folder_slots);
+    hash_free(&watch.folder_index);
     free(watch.last_dir);
     const uint32_t limit = watch.folder_limit;
     watch = {};

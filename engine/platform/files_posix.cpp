@@ -1,36 +1,26 @@
-// Files on POSIX systems: whole-file reads for the resource registry and the stamps its
-// change scan compares, files the engine writes, and the desktop's pictures folder. A path
-// is examined with stat before it is opened, so that a FIFO, device or directory is refused
-// without ever being opened (opening a FIFO for reading blocks until a writer appears); the
-// open itself is non-blocking, and the opened file is checked again, in case the path was
-// replaced in between.
+// Files on POSIX systems: the calls on a file under the portable whole-file reader
+// (files.cpp), the stamps the registry's change scan compares, files the engine writes, and
+// the desktop's pictures folder. A path is examined with stat before it is opened, so that a
+// FIFO, device or directory is refused without ever being opened (opening a FIFO for reading
+// blocks until a writer appears); the open itself is non-blocking.
 //
-// Index: Reporting / Stamps / Reading / Interface
+// Index: Kinds and stamps / Reading / Interface
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 
 #include "files.hpp"
-#include "log.hpp"
+#include "platform/file_io.hpp"
 
 //------------------------------------------------------------------------------------------
-// Reporting
+// Kinds and stamps
 //------------------------------------------------------------------------------------------
-// "<path>: <error text>", or "<op>: "": <error text>" for the empty path, which would
-// otherwise print as a bare error text.
-static void report_path_error(const char* path, const char* op, int error) {
-    if (path[0] == '\0') {
-        orvex_report_line("%s: \"\": %s\n", op, strerror(error));
-        return;
-    }
-    orvex_report_line("%s: %s\n", path, strerror(error));
-}
-
 // What a path that is not a regular file leads to, as a message tail; null for a regular file.
 static const char* kind_of(mode_t mode) {
     if (S_ISREG(mode)) return nullptr;
@@ -42,23 +32,6 @@ static const char* kind_of(mode_t mode) {
     return "is not a regular file";
 }
 
-// True for a regular file of at most ORVEX_FILE_MAX_BYTES; otherwise reports why not.
-static bool acceptable(const char* path, const struct stat& st) {
-    if (const char* kind = kind_of(st.st_mode)) {
-        orvex_report_line("%s: %s\n", path, kind);
-        return false;
-    }
-    if (int64_t(st.st_size) > ORVEX_FILE_MAX_BYTES) {
-        orvex_report_line("%s: file of %lld bytes is too large (2 GiB or more)\n", path,
-                          (long long)st.st_size);
-        return false;
-    }
-    return true;
-}
-
-//------------------------------------------------------------------------------------------
-// Stamps
-//------------------------------------------------------------------------------------------
 static OrvexFileStamp stamp_of(const struct stat& st) {
     return OrvexFileStamp{
         .mtime_sec = int64_t(st.st_mtim.tv_sec),
@@ -71,99 +44,49 @@ static OrvexFileStamp stamp_of(const struct stat& st) {
     };
 }
 
+static FileIoFacts facts_of(const struct stat& st) {
+    return FileIoFacts{.stamp = stamp_of(st), .kind = kind_of(st.st_mode)};
+}
+
 //------------------------------------------------------------------------------------------
 // Reading
 //------------------------------------------------------------------------------------------
+bool file_io_examine_path(const char* path, FileIoFacts* facts) {
+    struct stat st;
+    if (stat(path, &st) != 0) return false;
+    *facts = facts_of(st);
+    return true;
+}
+
+bool file_io_open(const char* path, FileIoHandle* file) {
+    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return false;
+    file->value = fd;
+    return true;
+}
+
+bool file_io_examine(FileIoHandle file, FileIoFacts* facts) {
+    struct stat st;
+    if (fstat(int(file.value), &st) != 0) return false;
+    *facts = facts_of(st);
+    return true;
+}
+
 // read() that retries when a signal interrupts it.
-static ssize_t read_some(int fd, void* into, size_t bytes) {
+int64_t file_io_read(FileIoHandle file, void* into, size_t bytes) {
     ssize_t n;
-    do n = read(fd, into, bytes);
+    do n = read(int(file.value), into, bytes);
     while (n < 0 && errno == EINTR);
     return n;
 }
 
-struct Growing {
-    uint8_t* block;
-    size_t used, capacity;
-};
+void file_io_close(FileIoHandle file) { close(int(file.value)); }
 
-// Appends bytes that arrived past the capacity (a file that grew, or a pseudo-file that
-// claims to be empty), doubling the block up to the largest size accepted, which the caller
-// has made sure that used + n does not exceed; false when out of memory.
-static bool append(Growing* g, const uint8_t* bytes, size_t n) {
-    constexpr size_t most = size_t(ORVEX_FILE_MAX_BYTES);
-    size_t capacity = g->capacity * 2 > g->used + n ? g->capacity * 2 : g->used + n;
-    if (capacity > most) capacity = most;
-    uint8_t* grown = static_cast<uint8_t*>(realloc(g->block, capacity));
-    if (!grown) return false;
-    memcpy(grown + g->used, bytes, n);
-    *g = {grown, g->used + n, capacity};
-    return true;
-}
-
-// Reads `fd` to its end. The block starts at the size the file reported, so that a
-// regular file costs exactly one block of its own size: a small probe read confirms the
-// end without touching the block. Null after reporting.
-static uint8_t* drain(int fd, const char* path, const char* op, int64_t hint, int64_t* size) {
-    Growing g = {nullptr, 0, hint > 0 ? size_t(hint) : 4096};
-    g.block = static_cast<uint8_t*>(malloc(g.capacity));
-    if (!g.block) {
-        orvex_report_line("%s:drain: %s\n", op, strerror(errno));
-        return nullptr;
-    }
-    for (;;) {
-        uint8_t probe[4096];
-        const bool full = g.used == g.capacity;
-        const ssize_t n = full ? read_some(fd, probe, sizeof probe)
-                               : read_some(fd, g.block + g.used, g.capacity - g.used);
-        if (n == 0) break;
-        if (n > 0 && int64_t(g.used) + n > ORVEX_FILE_MAX_BYTES) {
-            orvex_report_line("%s: file of more than %lld bytes is too large (2 GiB or more)\n",
-                              path, (long long)ORVEX_FILE_MAX_BYTES);
-            free(g.block);
-            return nullptr;
-        }
-        if (n < 0 || (full && !append(&g, probe, size_t(n)))) {
-            orvex_report_line("%s:drain: %s\n", op, strerror(errno));
-            free(g.block);
-            return nullptr;
-        }
-        if (!full) g.used += size_t(n);
-    }
-    *size = int64_t(g.used);
-    return g.block;
-}
+void file_io_error_text(char* text, size_t size) { snprintf(text, size, "%s", strerror(errno)); }
 
 //------------------------------------------------------------------------------------------
 // Interface
 //------------------------------------------------------------------------------------------
-int32_t orvex_file_read(const char* path, const char* op, OrvexFileBlock* out) {
-    struct stat st;
-    if (stat(path, &st) != 0) {
-        report_path_error(path, op, errno);
-        return -1;
-    }
-    if (!acceptable(path, st)) return -1;
-    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
-        report_path_error(path, op, errno);
-        return -1;
-    }
-    OrvexFileBlock block;
-    uint8_t* bytes = nullptr;
-    if (fstat(fd, &st) != 0) {
-        report_path_error(path, op, errno);
-    } else if (acceptable(path, st)) {
-        block.stamp = stamp_of(st);
-        bytes = drain(fd, path, op, int64_t(st.st_size), &block.size);
-    }
-    close(fd);
-    if (!bytes) return -1;
-    block.bytes = bytes;
-    *out = block;
-    return 0;
-}
-
 OrvexFileStamp orvex_file_stamp(const char* path) {
     struct stat st;
     if (stat(path, &st) != 0) return OrvexFileStamp{};

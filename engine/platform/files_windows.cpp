@@ -1,12 +1,14 @@
-// Files on Windows: whole-file reads for the resource registry, the stamps its change scan
-// compares, the working directory, files the engine writes, and the Pictures folder. Paths arrive as UTF-8 and go to the wide-character
+// Files on Windows: the calls on a file under the portable whole-file reader (files.cpp),
+// the stamps the registry's change scan compares, the working directory, files the engine
+// writes, and the Pictures folder. Paths arrive as UTF-8 and go to the wide-character
 // calls as UTF-16, so a game installed under a folder name with letters outside the ANSI
 // code page still finds its files (the narrow calls would read such a name as '?').
 // Anything that is not a regular disk file (a folder, a pipe, a console or other device) is
 // refused, checked on the opened handle, so a path swapped in between is refused too.
 // Messages match the POSIX ones: common system errors are told by their C library text.
 //
-// Index: Paths / Reporting / Stamps / Reading / Interface (with writing and Pictures)
+// Index: Paths / Error texts and kinds / Stamps / Reading / Interface (with writing and
+//        Pictures)
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 // After windows.h, which they need.
@@ -22,7 +24,7 @@
 #include <cstring>
 
 #include "files.hpp"
-#include "log.hpp"
+#include "platform/file_io.hpp"
 
 //------------------------------------------------------------------------------------------
 // Paths
@@ -73,7 +75,7 @@ static int errno_of(DWORD error) {
 }
 
 //------------------------------------------------------------------------------------------
-// Reporting
+// Error texts and kinds
 //------------------------------------------------------------------------------------------
 // The text of a system error: the C library's wording where there is one, else the system's
 // own message, else its number.
@@ -92,17 +94,6 @@ static void error_text(DWORD error, char* text, size_t size) {
     while (end > 0 && (text[end - 1] == '\n' || text[end - 1] == '\r' || text[end - 1] == '.'))
         --end;  // one line, as strerror gives it
     text[end] = '\0';
-}
-
-// "<path>: <error text>", or "<op>: "": <error text>" for the empty path.
-static void report_path_error(const char* path, const char* op, DWORD error) {
-    char text[256];
-    error_text(error, text, sizeof text);
-    if (path[0] == '\0') {
-        orvex_report_line("%s: \"\": %s\n", op, text);
-        return;
-    }
-    orvex_report_line("%s: %s\n", path, text);
 }
 
 // What an opened handle leads to, as a message tail; null for a regular disk file.
@@ -168,96 +159,47 @@ static HANDLE open_path(const char* path, DWORD access) {
     return file;
 }
 
-// Appends bytes that arrived past the capacity (a file that grew since it was examined),
-// doubling the block up to the largest size accepted, which the caller has made sure that
-// used + n does not exceed; false when out of memory.
-static bool append(uint8_t** block, size_t* used, size_t* capacity, const uint8_t* bytes,
-                   size_t n) {
-    constexpr size_t most = size_t(ORVEX_FILE_MAX_BYTES);
-    size_t grown_to = *capacity * 2 > *used + n ? *capacity * 2 : *used + n;
-    if (grown_to > most) grown_to = most;
-    uint8_t* grown = static_cast<uint8_t*>(realloc(*block, grown_to));
-    if (!grown) return false;
-    memcpy(grown + *used, bytes, n);
-    *block = grown;
-    *used += n;
-    *capacity = grown_to;
+// Windows has nothing to look at before the open, which never blocks here: the opened handle
+// is judged instead. The empty path is refused as POSIX refuses it.
+bool file_io_examine_path(const char* path, FileIoFacts* facts) {
+    if (path[0] == '\0') {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return false;
+    }
+    *facts = FileIoFacts{};
     return true;
 }
 
-// Reads the handle to its end. The block starts at the size the file reported, so a file
-// costs one block of its own size: a small probe read confirms the end. Null after reporting.
-static uint8_t* drain(HANDLE file, const char* path, const char* op, int64_t hint, int64_t* size) {
-    size_t capacity = hint > 0 ? size_t(hint) : 4096, used = 0;
-    uint8_t* block = static_cast<uint8_t*>(malloc(capacity));
-    for (;;) {
-        if (!block) {
-            orvex_report_line("%s:drain: %s\n", op, strerror(ENOMEM));
-            return nullptr;
-        }
-        uint8_t probe[4096];
-        const bool full = used == capacity;
-        const size_t room = capacity - used < 0x40000000 ? capacity - used : 0x40000000;
-        DWORD got = 0;
-        if (!ReadFile(file, full ? probe : block + used, full ? DWORD(sizeof probe) : DWORD(room),
-                      &got, nullptr)) {
-            char text[256];
-            error_text(GetLastError(), text, sizeof text);
-            orvex_report_line("%s:drain: %s\n", op, text);
-            free(block);
-            return nullptr;
-        }
-        if (got == 0) break;
-        if (int64_t(used) + got > ORVEX_FILE_MAX_BYTES) {
-            orvex_report_line("%s: file of more than %lld bytes is too large (2 GiB or more)\n",
-                              path, (long long)ORVEX_FILE_MAX_BYTES);
-            free(block);
-            return nullptr;
-        }
-        if (!full) {
-            used += got;
-        } else if (!append(&block, &used, &capacity, probe, got)) {
-            free(block);
-            block = nullptr;
-        }
-    }
-    *size = int64_t(used);
-    return block;
+bool file_io_open(const char* path, FileIoHandle* file) {
+    const HANDLE handle = open_path(path, GENERIC_READ);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    file->value = intptr_t(handle);
+    return true;
 }
+
+bool file_io_examine(FileIoHandle file, FileIoFacts* facts) {
+    const HANDLE handle = HANDLE(file.value);
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!stamp_of(handle, &facts->stamp, &info)) return false;
+    facts->kind = kind_of(handle, info);
+    return true;
+}
+
+// ReadFile counts in 32 bits: at most 1 GiB a call.
+int64_t file_io_read(FileIoHandle file, void* into, size_t bytes) {
+    const DWORD most = bytes < 0x40000000 ? DWORD(bytes) : DWORD(0x40000000);
+    DWORD got = 0;
+    if (!ReadFile(HANDLE(file.value), into, most, &got, nullptr)) return -1;
+    return int64_t(got);
+}
+
+void file_io_close(FileIoHandle file) { CloseHandle(HANDLE(file.value)); }
+
+void file_io_error_text(char* text, size_t size) { error_text(GetLastError(), text, size); }
 
 //------------------------------------------------------------------------------------------
 // Interface
 //------------------------------------------------------------------------------------------
-int32_t orvex_file_read(const char* path, const char* op, OrvexFileBlock* out) {
-    if (path[0] == '\0') {
-        report_path_error(path, op, ERROR_FILE_NOT_FOUND);
-        return -1;
-    }
-    HANDLE file = open_path(path, GENERIC_READ);
-    if (file == INVALID_HANDLE_VALUE) {
-        report_path_error(path, op, GetLastError());
-        return -1;
-    }
-    OrvexFileBlock block;
-    BY_HANDLE_FILE_INFORMATION info;
-    uint8_t* bytes = nullptr;
-    if (!stamp_of(file, &block.stamp, &info)) {
-        report_path_error(path, op, GetLastError());
-    } else if (const char* kind = kind_of(file, info)) {
-        orvex_report_line("%s: %s\n", path, kind);
-    } else if (block.stamp.size > ORVEX_FILE_MAX_BYTES) {
-        orvex_report_line("%s: file of %lld bytes is too large (2 GiB or more)\n", path,
-                          (long long)block.stamp.size);
-    } else {
-        bytes = drain(file, path, op, block.stamp.size, &block.size);
-    }
-    CloseHandle(file);
-    if (!bytes) return -1;
-    block.bytes = bytes;
-    *out = block;
-    return 0;
-}
-
 OrvexFileStamp orvex_file_stamp(const char* path) {
     OrvexFileStamp stamp;
     if (path[0] == '\0') return stamp;

@@ -125,6 +125,31 @@ TEST_F(Capture, EveryGifFrameIsAPresentedFrameInOrderWithItsDelay) {
     DGifCloseFile(gif, &error);
 }
 
+// A dither's picture: colours alternating from pixel to pixel, and a third now and then that
+// pushes one of the two out of the colours the encoder remembers.
+TEST_F(Capture, AGifFrameOfAlternatingColoursIsThePresentedFrame) {
+    start();
+    ASSERT_EQ(ORVEX_StartGifCapture(at("dither.gif").c_str()), 0);
+    ASSERT_EQ(ORVEX_DrawBegin(), 0);
+    for (int32_t x = 0; x < 640; ++x) {
+        const uint8_t v = x % 7 == 6 ? 0x80 : x % 2 ? 0xFE : 0x00;
+        ORVEX_SetDrawColor8(v, v, v, 255);
+        ORVEX_DrawLine(x, 0, x, 479);
+    }
+    Picture presented(640 * 480);
+    SDL_RenderReadPixels(orvex.video.renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, presented.data(),
+                         640 * 4);
+    for (uint32_t& v : presented) v &= 0xFFFFFF;
+    ORVEX_DrawEnd();
+    ASSERT_EQ(ORVEX_StopGifCapture(), 0);
+    int error = 0;
+    GifFileType* gif = DGifOpenFileName(at("dither.gif").c_str(), &error);
+    ASSERT_NE(gif, nullptr) << GifErrorString(error);
+    ASSERT_EQ(DGifSlurp(gif), GIF_OK) << GifErrorString(gif->Error);
+    EXPECT_TRUE(gif_frame(gif, 0) == presented);
+    DGifCloseFile(gif, &error);
+}
+
 TEST(GifFrames, AtMostOneFrameIn20MsIsKeptAndShownFor20Ms) {
     std::vector<uint32_t> kept;
     int32_t delay_sum = 0;

@@ -122,9 +122,9 @@ TEST_F(Audio, ShutdownFreesTheCurrentMusicBeforeClosingTheDevice) {
     const std::string silence = dir / "silence.wav";
     ASSERT_TRUE(write_file(silence, wav({.silent = true})));
     ASSERT_EQ(ORVEX_PlayMusic(silence.c_str(), INT32_MAX), 0);
-    ASSERT_NE(orvex.music, nullptr);
+    ASSERT_NE(audio_music(), nullptr);
     ORVEX_Quit();  // LeakSanitizer reports the stream if this forgets it
-    EXPECT_EQ(orvex.music, nullptr);
+    EXPECT_EQ(audio_music(), nullptr);
 }
 
 //------------------------------------------------------------------------------------------

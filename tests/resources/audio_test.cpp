@@ -39,7 +39,7 @@ ORVEX_PlaySoundArgs sound(ResourceId id, float volume) {
 // Waits (bounded) until the current music has played past `seconds`.
 bool played_past(double seconds) {
     for (int i = 0; i < 500; ++i) {
-        if (Mix_GetMusicPosition(orvex.music) >= seconds) return true;
+        if (Mix_GetMusicPosition(audio_music()) >= seconds) return true;
         SDL_Delay(10);
     }
     return false;
@@ -54,7 +54,7 @@ TEST_F(AudioOff, MusicIsRefusedAndStoppingIsSilent) {
     std::string err = stderr_of([] { EXPECT_EQ(ORVEX_PlayMusic("res/ost.wav", 1), -1); });
     EXPECT_EQ(err, "mixer is disabled\n");
     EXPECT_EQ(stderr_of(ORVEX_StopMusic), "");
-    EXPECT_EQ(orvex.music, nullptr);
+    EXPECT_EQ(audio_music(), nullptr);
 }
 
 //------------------------------------------------------------------------------------------
@@ -66,7 +66,7 @@ TEST_F(AudioOn, PlayingTheSameMusicAgainRestartsItFromTheBeginning) {
     ASSERT_EQ(ORVEX_PlayMusic(path.c_str(), 0), 0);
     ASSERT_TRUE(played_past(0.5));
     ASSERT_EQ(ORVEX_PlayMusic(path.c_str(), 0), 0);
-    EXPECT_LT(Mix_GetMusicPosition(orvex.music), 0.5);
+    EXPECT_LT(Mix_GetMusicPosition(audio_music()), 0.5);
     EXPECT_EQ(Mix_PlayingMusic(), 1);
 }
 
@@ -78,7 +78,7 @@ TEST_F(AudioOn, AMissingFileHaltsWhatPlayedAndFails) {
     std::string err = stderr_of([&] { EXPECT_EQ(ORVEX_PlayMusic(missing.c_str(), 1), -1); });
     EXPECT_NE(err.find(std::string(SDL_GetError()) + "\n"), std::string::npos) << err;
     EXPECT_EQ(Mix_PlayingMusic(), 0);
-    EXPECT_EQ(orvex.music, nullptr);
+    EXPECT_EQ(audio_music(), nullptr);
 }
 
 TEST_F(AudioOn, StoppingFreesTheMusicAndIsSilentWhenThereIsNone) {
@@ -86,7 +86,7 @@ TEST_F(AudioOn, StoppingFreesTheMusicAndIsSilentWhenThereIsNone) {
     write_file(path, wav({.frames = 48000}));
     ASSERT_EQ(ORVEX_PlayMusic(path.c_str(), 0), 0);
     ORVEX_StopMusic();
-    EXPECT_EQ(orvex.music, nullptr);
+    EXPECT_EQ(audio_music(), nullptr);
     EXPECT_EQ(Mix_PlayingMusic(), 0);
     EXPECT_EQ(stderr_of(ORVEX_StopMusic), "");
 }

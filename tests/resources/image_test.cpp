@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "engine_state.hpp"
+#include "resources_internal.hpp"
 #include "support.hpp"
 
 using namespace support;
@@ -160,7 +161,7 @@ TEST_F(Images, ABmpRewrittenAsPngReloadsUnderTheSameIdAndBrokenPngKeepsIt) {
     ASSERT_TRUE(set_mtime(path, 1700000001));
     ORVEX_HotReload();
     expect_pattern(id, 30, 12, "PNG after the reload");
-    EXPECT_EQ(orvex.registry.count, 1u);
+    EXPECT_EQ(registry_table().count, 1u);
 
     // A PNG whose image data is cut off: libpng's own complaint, and the old picture stays.
     Bytes broken = read_file(path);
@@ -218,5 +219,5 @@ TEST_F(Images, HeadersDeclaringMoreThanTheFileOrTheRendererCanHoldAreRefused) {
         });
         EXPECT_NE(err.find(c.message), std::string::npos) << err;
     }
-    EXPECT_EQ(orvex.registry.count, 0u);
+    EXPECT_EQ(registry_table().count, 0u);
 }

@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "engine_state.hpp"
+#include "resources_internal.hpp"
 #include "support.hpp"
 
 using namespace support;
@@ -49,7 +50,7 @@ TEST_F(Registry, IdsRunInOrderOfSuccessAndFailuresConsumeNone) {
     EXPECT_EQ(err, "invalid type\n");
     EXPECT_EQ(load(dir / "b.bin", junk), 2u);
     EXPECT_EQ(ORVEX_LoadResourceFromMemory(ORVEX_RESOURCE_RAW, junk.data(), 2), 3u);
-    EXPECT_EQ(orvex.registry.count, 3u);
+    EXPECT_EQ(registry_table().count, 3u);
 }
 
 TEST_F(Registry, TheSameTypeAndExactPathGiveTheSameIdWithoutReadingAgain) {
@@ -69,7 +70,7 @@ TEST_F(Registry, TheSameTypeAndExactPathGiveTheSameIdWithoutReadingAgain) {
     EXPECT_NE(as_raw, id);
     EXPECT_NE(as_raw, lower);
     EXPECT_EQ(ORVEX_GetResourceType(as_raw), ORVEX_RESOURCE_RAW);
-    EXPECT_EQ(orvex.registry.count, 3u);
+    EXPECT_EQ(registry_table().count, 3u);
 }
 
 TEST_F(Registry, MemoryBlocksAreNeverDeDuplicated) {
@@ -128,7 +129,7 @@ TEST_F(Registry, ImageExtensionsWithOtherDataFailWithTheDecodersMessage) {
     std::string decoder = SDL_GetError();
     ASSERT_FALSE(decoder.empty());
     EXPECT_NE(err.find(decoder + "\n"), std::string::npos) << err;
-    EXPECT_EQ(orvex.registry.count, 0u);
+    EXPECT_EQ(registry_table().count, 0u);
 }
 
 TEST_F(Registry, TheTableGrowsWithoutDisturbingEarlierEntries) {
@@ -141,8 +142,8 @@ TEST_F(Registry, TheTableGrowsWithoutDisturbingEarlierEntries) {
         ASSERT_EQ(v, i);
     }
     // Power-of-two byte sizes: the table holds what it counts and wastes under half.
-    uint64_t bytes = orvex.registry.capacity * sizeof(ResourceEntry);
-    EXPECT_GE(orvex.registry.capacity, 300u);
+    uint64_t bytes = registry_table().capacity * sizeof(ResourceEntry);
+    EXPECT_GE(registry_table().capacity, 300u);
     EXPECT_LT(bytes, 2 * 300 * sizeof(ResourceEntry) + sizeof(ResourceEntry));
 }
 
@@ -160,7 +161,7 @@ TEST_F(Registry, ManyFilesEachKeepTheirOwnIdThroughGrowthAndRelease) {
     const std::string first = dir / "f0.bin";
     ResourceId as_image = ORVEX_LoadResourceTyped(ORVEX_RESOURCE_IMAGE, first.c_str());
     EXPECT_EQ(as_image, 0u);  // another type is a new entry: here a failed decode
-    EXPECT_EQ(orvex.registry.count, 1400u);
+    EXPECT_EQ(registry_table().count, 1400u);
 
     release_resources();
     EXPECT_EQ(load(first, text("y")), 1u);  // nothing of the old entries is found again
@@ -171,9 +172,9 @@ TEST_F(Registry, ReleaseEmptiesTheTableAndIdsStartAgainAtOne) {
     load(dir / "a.bmp", solid_bmp(2, 2));
     load(dir / "b.bin", text("b"));
     release_resources();
-    EXPECT_EQ(orvex.registry.table, nullptr);
-    EXPECT_EQ(orvex.registry.count, 0u);
-    EXPECT_EQ(orvex.registry.capacity, 0u);
+    EXPECT_EQ(registry_table().table, nullptr);
+    EXPECT_EQ(registry_table().count, 0u);
+    EXPECT_EQ(registry_table().capacity, 0u);
     EXPECT_EQ(ORVEX_LoadResource((dir / "b.bin").c_str()), 1u);
     release_resources();
     release_resources();  // a second release finds nothing to free
@@ -217,7 +218,7 @@ TEST_F(Registry, BlocksAndFilesOf2GiBOrMoreAreRefusedNotTruncated) {
     std::filesystem::resize_file(big, 0x80000000ULL);
     err = stderr_of([&] { EXPECT_EQ(ORVEX_LoadResource(big.c_str()), 0u); });
     EXPECT_EQ(err, big + ": file of 2147483648 bytes is too large (2 GiB or more)\n");
-    EXPECT_EQ(orvex.registry.count, 0u);
+    EXPECT_EQ(registry_table().count, 0u);
 }
 
 TEST_F(Registry, MissingFilesAndNullArgumentsFailWithAMessage) {
@@ -262,7 +263,7 @@ TEST_F(Registry, AChangeReloadsInPlaceUnderTheSameId) {
     ORVEX_Cycle();  // every engine turn runs the scan
     EXPECT_EQ(raw_of(id), text("second version"));
     EXPECT_STREQ(ORVEX_GetResourcePath(id), path.c_str());
-    EXPECT_EQ(orvex.registry.count, 1u);
+    EXPECT_EQ(registry_table().count, 1u);
     EXPECT_EQ(ORVEX_ReloadResource(id), 0);  // also on request
 }
 
