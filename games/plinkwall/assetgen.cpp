@@ -2,8 +2,10 @@
 // loads from res/ beside it, at build time: `plinkwall_assets <out-dir>` writes
 // <out-dir>/res/sheet.png (through SDL2_image, as the engine saves its screenshots) and the
 // 48 kHz 16-bit mono WAV files named in assets.hpp. Everything is computed, nothing is read.
+// Each file is written beside its name first and renamed once complete, so an interrupted
+// build leaves no cut file behind for the next one to take as made.
 //
-// Index: Painting / Sprites / Sound / Effects / Music / Entry
+// Index: Files / Painting / Sprites / Sound / Effects / Music / Entry
 #include <SDL.h>
 #include <SDL_image.h>
 
@@ -17,10 +19,22 @@
 #include "assets.hpp"
 
 //------------------------------------------------------------------------------------------
-// Painting
+// Files
 //------------------------------------------------------------------------------------------
 namespace {
 
+// Renames the finished "<path>.tmp" over path; a failed write (ok false) only removes it.
+bool settle(const std::string& path, bool ok) {
+    const std::string tmp = path + ".tmp";
+    if (ok && std::rename(tmp.c_str(), path.c_str()) == 0) return true;
+    std::fprintf(stderr, "plinkwall_assets: cannot write %s\n", path.c_str());
+    std::remove(tmp.c_str());
+    return false;
+}
+
+//------------------------------------------------------------------------------------------
+// Painting
+//------------------------------------------------------------------------------------------
 constexpr double PI = 3.14159265358979323846;
 
 struct Rgb {
@@ -144,10 +158,10 @@ bool write_sheet(const std::string& path) {
     paint_tiles(&sheet);
     SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
         sheet.px.data(), SHEET_W, SHEET_H, 32, SHEET_W * 4, SDL_PIXELFORMAT_ARGB8888);
-    const bool ok = surface && IMG_SavePNG(surface, path.c_str()) == 0;
+    const bool ok = surface && IMG_SavePNG(surface, (path + ".tmp").c_str()) == 0;
     if (!ok) std::fprintf(stderr, "plinkwall_assets: %s: %s\n", path.c_str(), SDL_GetError());
     SDL_FreeSurface(surface);
-    return ok;
+    return settle(path, ok);
 }
 
 //------------------------------------------------------------------------------------------
@@ -179,11 +193,10 @@ bool write_wav(const std::string& path, const Samples& s, double peak) {
     for (char c : std::string("data")) b.push_back(static_cast<uint8_t>(c));
     put_le(&b, data, 4);
     for (float v : s) put_le(&b, uint16_t(int16_t(std::lround(v / most * peak * 32767))), 2);
-    FILE* f = std::fopen(path.c_str(), "wb");
+    FILE* f = std::fopen((path + ".tmp").c_str(), "wb");
     bool ok = f && std::fwrite(b.data(), 1, b.size(), f) == b.size();
     if (f) ok = std::fclose(f) == 0 && ok;
-    if (!ok) std::perror(path.c_str());
-    return ok;
+    return settle(path, ok);
 }
 
 // A note mixed in at `at` seconds: a square (duty 0 < d < 1) or triangle (d = 0) wave whose

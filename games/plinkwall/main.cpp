@@ -22,13 +22,7 @@ static const char USAGE[] =
     "Break the wall of bricks with the ball and keep it from falling past your bat.\n"
     "Steer with the mouse or a finger, the arrow keys, A and D or a pad's d-pad; launch with\n"
     "Space, a click or tap, or the pad's A; Escape goes back to the title, and quits from it.\n"
-    "\n"
-    "  --record FILE   record this play to FILE (written when the game ends)\n"
-    "  --replay FILE   play FILE back in the window; at its end your own input takes over\n"
-    "  --check         with --replay: play it back as fast as possible, compare every frame\n"
-    "                  with the recording and say whether all match (exit status 0 only then)\n"
-    "  --help          show this help and exit\n"
-    "  --version       show the version and exit\n"
+    "\n" ORVEX_GAME_OPTIONS_HELP
     "\n"
     "While playing: F11 switches fullscreen.\n";
 
@@ -69,8 +63,7 @@ int main(int argc, char** argv) {
     if (start_engine(options.check) != 0 || ORVEX_StartPlayback(&options) != 0) return 1;
     static Game game;
     if (!game_start(&game)) {
-        fprintf(stderr, "plinkwall: its sprite sheet %s is missing beside the program\n",
-                SHEET_FILE);
+        fprintf(stderr, "plinkwall: cannot load %s beside the program (see above)\n", SHEET_FILE);
         return 1;
     }
     if (ORVEX_PlayMusic(MUSIC_FILE, -1) != 0) {

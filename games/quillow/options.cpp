@@ -10,13 +10,7 @@ static const char USAGE[] =
     "Usage: quillow [--record FILE | --replay FILE [--check]]\n"
     "A one-button arcade game: hold Space (or J, F, X, a gamepad's A, B, X or Y, or the left\n"
     "mouse button) to move the square; seven wall turns end the game.\n"
-    "\n"
-    "  --record FILE   record this play to FILE (written when the game ends)\n"
-    "  --replay FILE   play FILE back in the window; at its end your own input takes over\n"
-    "  --check         with --replay: play it back as fast as possible, compare every frame\n"
-    "                  with the recording and say whether all match (exit status 0 only then)\n"
-    "  --help          show this help and exit\n"
-    "  --version       show the version and exit\n"
+    "\n" ORVEX_GAME_OPTIONS_HELP
     "\n"
     "While playing: F11 or Alt+Enter switches fullscreen, F12 saves a screenshot and F9\n"
     "starts or stops an animated GIF (both go to your pictures folder, under Quillow).\n";

@@ -185,6 +185,16 @@ struct ORVEX_GameOptions {
 
 constexpr int32_t ORVEX_OPTIONS_PLAY = -1;  // ORVEX_ParseGameOptions: go on and play
 
+// The lines of a usage text that describe these options, for a game to put in its own:
+//   "Usage: mygame [--record FILE | --replay FILE [--check]]\n" "...\n\n" ORVEX_GAME_OPTIONS_HELP
+#define ORVEX_GAME_OPTIONS_HELP                                                                  \
+    "  --record FILE   record this play to FILE (written when the game ends)\n"                  \
+    "  --replay FILE   play FILE back in the window; at its end your own input takes over\n"     \
+    "  --check         with --replay: play it back as fast as possible, compare every frame\n"   \
+    "                  with the recording and say whether all match (exit status 0 only then)\n" \
+    "  --help          show this help and exit\n"                                                \
+    "  --version       show the version and exit\n"
+
 // Fills *options from the arguments: ORVEX_OPTIONS_PLAY to go on and start the game;
 // otherwise the exit status to leave with at once: 0 after --help or --version, 2 after a
 // mistake (also null args, argv, name or options).
