@@ -131,23 +131,23 @@ void plate(int32_t y, int32_t h) {
 }
 
 void draw_title(void) {
-    plate(150, 230);
+    plate(150, 245);
     centred("PLINKWALL", 170, 7, CYAN);
     centred("BREAK THE WALL, KEEP THE BALL", 250, 2, WHITE);
-    centred("STEER: MOUSE, TOUCH, ARROWS, A/D OR D-PAD", 290, 1, WHITE);
-    centred("LAUNCH: SPACE, CLICK, TAP OR PAD A", 305, 1, WHITE);
-    centred("ESC: BACK TO THE TITLE, OR QUIT FROM HERE", 320, 1, WHITE);
-    centred("PRESS SPACE OR CLICK TO PLAY", 345, 2, GOLD);
+    centred("STEER: MOUSE, TOUCH, ARROWS, A/D OR D-PAD", 285, 2, WHITE);
+    centred("LAUNCH: SPACE, CLICK, TAP OR PAD A", 305, 2, WHITE);
+    centred("ESC: BACK TO THE TITLE, OR QUIT FROM HERE", 325, 2, WHITE);
+    centred("PRESS SPACE OR CLICK TO PLAY", 360, 2, GOLD);
 }
 
 void draw_over(const Board* b) {
     char line[48];
-    plate(170, 160);
+    plate(170, 170);
     centred("GAME OVER", 190, 5, {255, 90, 110, 255});
     snprintf(line, sizeof line, "SCORE %d", b->score);
     centred(line, 250, 3, WHITE);
     if (b->score > 0 && b->score == b->best) centred("NEW BEST!", 282, 2, GOLD);
-    if (b->timer > OVER_WAIT) centred("SPACE OR CLICK: PLAY AGAIN   ESC: TITLE", 308, 1, CYAN);
+    if (b->timer > OVER_WAIT) centred("SPACE OR CLICK: PLAY AGAIN   ESC: TITLE", 310, 2, CYAN);
 }
 
 void draw_words(const Board* b) {
