@@ -60,7 +60,7 @@ static uint8_t channel8(float v) {
 //------------------------------------------------------------------------------------------
 // Draw colour
 //------------------------------------------------------------------------------------------
-static int32_t apply_draw_color(void) {
+int32_t draw_color_apply(void) {
     const auto& c = orvex.draw_color;
     if (SDL_SetRenderDrawColor(orvex.video.renderer, channel8(c.r), channel8(c.g), channel8(c.b),
                                channel8(c.a)) != 0) {
@@ -73,7 +73,7 @@ int32_t ORVEX_SetDrawColor8(int32_t r, int32_t g, int32_t b, int32_t a) {
     // Only the low 8 bits count; the stored colour changes even if SDL then refuses it.
     orvex.draw_color = {float(r & 0xFF) / 255.0f, float(g & 0xFF) / 255.0f,
                         float(b & 0xFF) / 255.0f, float(a & 0xFF) / 255.0f};
-    return apply_draw_color();
+    return draw_color_apply();
 }
 
 int32_t ORVEX_SetDrawColor(const ORVEX_ColorArgs* args) {
@@ -85,7 +85,7 @@ int32_t ORVEX_SetDrawColor(const ORVEX_ColorArgs* args) {
     // A negative component keeps the current one.
     c = {args->r < 0 ? c.r : args->r, args->g < 0 ? c.g : args->g, args->b < 0 ? c.b : args->b,
          args->a < 0 ? c.a : args->a};
-    return apply_draw_color();
+    return draw_color_apply();
 }
 
 //------------------------------------------------------------------------------------------

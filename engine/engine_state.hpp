@@ -127,6 +127,11 @@ struct LetterboxRect {
 LetterboxRect letterbox_fit(int32_t window_w, int32_t window_h, int32_t logical_w,
                             int32_t logical_h, bool pixel_perfect);
 
+// The program's draw colour (orvex.draw_color) given to the renderer again, as after
+// ORVEX_SetDrawColor: each frame starts with it, whatever the letterbox last drew with.
+// 0, or -1 after logging.
+int32_t draw_color_apply(void);
+
 // The letterbox step of ORVEX_DrawEnd on its own: the target texture copied into the window
 // with black bars, not yet presented (tests read the window here, since after a present only
 // the software renderer still holds it). 0, or -1 after logging.

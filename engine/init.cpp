@@ -218,6 +218,9 @@ void ORVEX_Quit(void) {
     release_resources();
     image_decoders_stop();
     gamepads_stop();
+    // SDL keeps a copy of the target's state while a texture is the render target and frees
+    // it only when the target is set back, so the window becomes the target first.
+    if (orvex.video.renderer) SDL_SetRenderTarget(orvex.video.renderer, nullptr);
     if (orvex.video.target) SDL_DestroyTexture(orvex.video.target);
     orvex.video.target = nullptr;
     if (orvex.video.renderer) {

@@ -116,7 +116,7 @@ int32_t ORVEX_DrawBegin(void) {
         orvex_report_sdl();
         return -1;
     }
-    return 0;
+    return draw_color_apply();
 }
 
 int32_t ORVEX_ScreenClear(void) {

@@ -9,7 +9,8 @@
 // the mixer would build from them is sized here in 64 bits. The AIFF and VOC loaders trust
 // their data in ways no bound on declared sizes can make safe (they leak, wrap sizes or
 // write past their buffers depending on how the chunks or blocks follow each other), so
-// that data is refused by its first four bytes.
+// that data is refused by its first four bytes. So is MIDI: a sound is decoded whole before
+// it plays, and a few dozen bytes of MIDI can ask for hours of it (as music it streams).
 //
 // Index: Refused formats / WAV / Checks
 #include <SDL.h>
@@ -32,6 +33,7 @@ struct RefusedSound {
 static const RefusedSound refused_sounds[] = {
     {"FORM", "AIFF", "AIFF and 8SVX"},
     {"Crea", "VOC", "VOC"},
+    {"MThd", "MIDI", "MIDI"},
 };
 
 static const RefusedSound* refused_sound(const uint8_t* bytes, size_t size) {

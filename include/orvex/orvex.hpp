@@ -303,7 +303,9 @@ struct ResourceEntry {
 
 // A file is read to its end (also one that reports no size, as under /proc) and its bytes
 // are held once. A path that names no regular file (a directory, FIFO, device or socket)
-// fails at once, with a message that says what it is; it is never opened.
+// fails at once, with a message that says what it is; it is never opened. Images: PNG,
+// JPEG, QOI and BMP. Sounds: WAV and what the mixer decodes as music (Ogg Vorbis, FLAC,
+// MP3, modules); AIFF, 8SVX, VOC and MIDI sounds are refused with a message.
 ResourceId ORVEX_LoadResource(const char* path);  // type from the extension
 ResourceId ORVEX_LoadResourceTyped(ResourceType type, const char* path);
 ResourceId ORVEX_LoadResourceFromMemory(ResourceType type, const void* bytes, uint32_t size);

@@ -142,6 +142,20 @@ TEST_F(Draw, ComponentsAboveOneClampToFullInsteadOfWrapping) {
     EXPECT_EQ(at(5, 7), (Source{5, 7}));  // modulation clamped too: the image is unchanged
 }
 
+// The bars of the letterbox are cleared in black at the end of a frame; the next frame draws
+// in the colour the program set, not in that black.
+TEST_F(Draw, TheColourHoldsIntoTheNextFrame) {
+    ORVEX_SetDrawColor8(0, 255, 0, 255);
+    for (int32_t frame = 0; frame < 2; ++frame) {
+        ASSERT_EQ(ORVEX_DrawBegin(), 0);
+        EXPECT_EQ(renderer_color(), (Rgba{0, 255, 0, 255})) << "frame " << frame;
+        EXPECT_EQ(ORVEX_DrawPoint(3, 4), 0);
+        read();
+        EXPECT_EQ(rgb(3, 4), 0x00FF00u) << "frame " << frame;
+        ASSERT_EQ(ORVEX_DrawEnd(), 0);
+    }
+}
+
 //------------------------------------------------------------------------------------------
 // Image geometry
 //------------------------------------------------------------------------------------------

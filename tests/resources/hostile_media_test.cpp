@@ -136,6 +136,8 @@ TEST(HostileMedia, SoundsTooLargeForTheDeviceOrUnsafeForTheMixerAreRefused) {
         "Ogg Vorbis)\n";
     const std::string voc_refused =
         ": VOC sound refused: VOC sounds are not supported (convert it to WAV or Ogg Vorbis)\n";
+    const std::string midi_refused =
+        ": MIDI sound refused: MIDI sounds are not supported (convert it to WAV or Ogg Vorbis)\n";
     const struct {
         Bytes bytes;
         const std::string& message;
@@ -145,6 +147,11 @@ TEST(HostileMedia, SoundsTooLargeForTheDeviceOrUnsafeForTheMixerAreRefused) {
         {aiff(8192, 4096, 4096), aiff_refused},     // valid
         {voc({100, 0, 1000}), voc_refused},         // an empty block, then another
         {voc({100, 1000}), voc_refused},            // valid
+        // MIDI at the slowest tempo: a few bytes ask for minutes of samples per beat.
+        {{'M',  'T', 'h',  'd',  0,    0,   0,    6,  0,   0,    0,    1,
+          0,    1,   'M',  'T',  'r',  'k', 0,    0,  0,   14,   0,    0xFF,
+          0x51, 3,   0xFF, 0xFF, 0xFF, 0,   0x90, 60, 100, 0x8F, 0x7F, 0x80},
+         midi_refused},
     };
     for (const auto& r : refused) {
         err = stderr_of([&] { EXPECT_EQ(from_memory(ORVEX_RESOURCE_SOUND, r.bytes), 0u); });
