@@ -4,9 +4,37 @@
 // creates through SDL and releases it in ORVEX_Quit. Results: 0 on success and -1 on failure;
 // operations that register a resource return its id, 0 on failure; queries return their value.
 // Records that an operation takes begin with `reserved`, which is never read: build them with
-// designated initialisers; every field you do not mention is zero.
+// designated initialisers. A field you do not mention takes the default written beside it:
+// zero for most, and the value that does what the call is for where zero would do nothing
+// (a sound's volume 1, an image's whole extent at scale 1, an opaque colour); a zero you
+// write still means zero.
 //
-// Index: Limits and constants / Configuration, start-up and shutdown /
+// A complete program: a window of 320 x 240 pixels shown twice as large, an orange box on
+// black, until the window is closed. ORVEX_Init makes the program's own folder the working
+// directory, so relative paths (images, sounds, music) are read from beside the program.
+//
+//     #include <orvex/orvex.hpp>
+//
+//     static int32_t frame(void*) {  // once a turn; non-zero ends the loop
+//         ORVEX_DrawBegin();
+//         ORVEX_SetDrawColor8(0, 0, 0, 255);
+//         ORVEX_ScreenClear();
+//         const ORVEX_ColorArgs orange = {.r = 1, .g = 0.5f, .b = 0};
+//         ORVEX_SetDrawColor(&orange);
+//         const ORVEX_DrawRectangleArgs box = {.x = 150, .y = 110, .w = 20, .h = 20, .fill = 1};
+//         ORVEX_DrawRectangle(&box);
+//         ORVEX_DrawEnd();
+//         return 0;
+//     }
+//
+//     int main() {
+//         const ORVEX_Config config = {.width = 320, .height = 240, .scale = 2, .fps = 60};
+//         if (ORVEX_Init(&config) != 0) return 1;
+//         ORVEX_MainLoop(frame, nullptr);  // until the window is closed
+//         ORVEX_Quit();
+//     }
+//
+// Index: Version / Limits and constants / Configuration, start-up and shutdown /
 //        Frame loop, events and device state / Frame presentation /
 //        Resource registry and hot reload / Audio / Renderer drawing
 #pragma once
@@ -16,6 +44,18 @@
 struct SDL_Texture;
 struct SDL_Renderer;
 struct Mix_Chunk;
+
+//------------------------------------------------------------------------------------------
+// Version
+//------------------------------------------------------------------------------------------
+// The engine's version: the one number of the engine, the game and their packages (the build
+// reads it from these lines). In 0.x a new minor version may change the interface.
+#define ORVEX_VERSION_MAJOR 0
+#define ORVEX_VERSION_MINOR 2
+#define ORVEX_VERSION_PATCH 0
+
+// "MAJOR.MINOR.PATCH" of the library linked, which may differ from the header compiled.
+const char* ORVEX_GetVersion(void);
 
 //------------------------------------------------------------------------------------------
 // Limits and constants
@@ -47,8 +87,10 @@ struct ORVEX_Config {
 // instead, ORVEX_Init's too when set before it; null restores the default (stderr; stdout
 // for the files a capture saved; SDL's log for SDL's own failures).
 void ORVEX_SetLogCallback(void (*fn)(void* user, const char* line), void* user);
-int32_t ORVEX_Init(const ORVEX_Config* config);  // 0, or -1 after logging the cause
-void ORVEX_Quit(void);                           // releases everything; safe to call twice
+// Starts SDL, the window, renderer and audio, and makes the program's folder the working
+// directory (relative paths are read from there). 0, or -1 after logging the cause.
+int32_t ORVEX_Init(const ORVEX_Config* config);
+void ORVEX_Quit(void);  // releases everything; safe to call twice
 // The renderer, for modules that draw with SDL (px); null before start-up.
 SDL_Renderer* ORVEX_GetRenderer(void);
 // A count that changes whenever the renderer is created or destroyed. SDL destroys a
@@ -272,7 +314,7 @@ struct ORVEX_PlaySoundArgs {
     int32_t reserved = 0;
     ResourceId id = 0;  // a sound entry
     int32_t loops = 0;  // extra repetitions, -1 for endless
-    float volume = 0;   // 1.0 is full volume
+    float volume = 1;   // 1.0 is full volume
 };
 
 bool ORVEX_IsAudioOpen(void);  // whether start-up opened the audio device (and it is still open)
@@ -285,12 +327,13 @@ int32_t ORVEX_PlaySound(const ORVEX_PlaySoundArgs* args);  // on the first free 
 //------------------------------------------------------------------------------------------
 struct ORVEX_DrawImageArgs {
     int32_t reserved = 0;
-    ResourceId id = 0;       // an image entry
-    int32_t x = 0, y = 0;    // destination, target pixels
-    int32_t ix = 0, iy = 0;  // top-left of the source rectangle
-    int32_t w = 0, h = 0;    // source size; ORVEX_WHOLE_IMAGE for all of it; negative mirrors
-    float rotation = 0;      // fraction of a full turn, clockwise
-    float scale_x = 0, scale_y = 0;  // negative mirrors
+    ResourceId id = 0;               // an image entry
+    int32_t x = 0, y = 0;            // destination, target pixels
+    int32_t ix = 0, iy = 0;          // top-left of the source rectangle
+    int32_t w = ORVEX_WHOLE_IMAGE;   // source size; ORVEX_WHOLE_IMAGE for all of it; negative
+    int32_t h = ORVEX_WHOLE_IMAGE;   // mirrors
+    float rotation = 0;              // fraction of a full turn, clockwise
+    float scale_x = 1, scale_y = 1;  // negative mirrors
     uint8_t centered = 0;            // (x, y) is the centre
     uint8_t flip_x = 0, flip_y = 0;
 };
@@ -304,7 +347,8 @@ struct ORVEX_DrawRectangleArgs {
 
 struct ORVEX_ColorArgs {
     int32_t reserved = 0;
-    float r = 0, g = 0, b = 0, a = 0;  // 0..1; a negative component keeps the current one
+    float r = 0, g = 0, b = 0;  // 0..1; a negative component keeps the current one
+    float a = 1;                // opaque unless said otherwise
 };
 
 struct ORVEX_DrawTextArgs {
