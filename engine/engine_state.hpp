@@ -9,6 +9,26 @@ struct SDL_Window;
 struct SDL_Renderer;
 struct _Mix_Music;
 
+// One index space over the three state tables: keys, then mouse buttons, then pad buttons. The
+// press counts and the recordings name a key or button by its slot here.
+constexpr int32_t INPUT_FIRST_BUTTON = ORVEX_MAX_KEYS;
+constexpr int32_t INPUT_FIRST_PAD_BUTTON = INPUT_FIRST_BUTTON + ORVEX_MAX_BUTTONS;
+constexpr int32_t INPUT_SLOTS = INPUT_FIRST_PAD_BUTTON + ORVEX_MAX_GAMEPAD_BUTTONS;
+
+// The presses (down events, key repeats excluded) each slot received in one turn's drain,
+// saturating at PRESS_COUNT_MAX, and the slots that received any, in the order of their first
+// press: a new turn clears those alone, so a quiet turn costs nothing (presses.cpp).
+constexpr uint32_t PRESS_COUNT_MAX = UINT16_MAX;
+struct PressCounts {
+    uint16_t counts[INPUT_SLOTS];
+    uint16_t touched[INPUT_SLOTS];
+    int32_t nb_touched;
+};
+
+void presses_clear(PressCounts* p);
+void presses_add(PressCounts* p, int32_t slot, uint32_t n);  // slot in 0..INPUT_SLOTS-1
+void presses_copy(PressCounts* to, const PressCounts* from);
+
 struct EngineState {
     ORVEX_Config config;  // the engine's copy; config.title is not kept
     struct {
@@ -34,6 +54,7 @@ struct EngineState {
         KeyState pad_buttons[ORVEX_MAX_GAMEPAD_BUTTONS];  // merged over every open pad
         int32_t mouse_x, mouse_y;                         // window pixels
         int32_t quit;
+        PressCounts presses;  // of the last turn's drain (or the replayed turn's)
     } input;
     struct {
         float r = 0.0f, g = 0.0f, b = 0.0f, a = 1.0f;

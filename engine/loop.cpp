@@ -1,7 +1,8 @@
 // The frame loop and the device state it keeps: one engine turn scans the registry for
 // changed files, ages key, mouse button and pad button states (pressed -> down, released ->
-// up) so that the edges last exactly one turn, lets SDL read the game controllers, then
-// drains SDL's whole event queue into those states, the mouse position and the quit flag.
+// up) so that the edges last exactly one turn, clears the press counts, lets SDL read the
+// game controllers, then drains SDL's whole event queue into those states and counts, the
+// mouse position and the quit flag.
 // Around the drain, a recording notes what it changed and a replay feeds its own (record.cpp).
 //
 // In a browser the loop hands one pass per display frame to the browser (Browser loop).
@@ -36,6 +37,9 @@ static void on_key(const SDL_KeyboardEvent& key, ORVEX_Event* out) {
     out->kind = down ? ORVEX_EVENT_KEY_DOWN : ORVEX_EVENT_KEY_UP;
     out->code = key.keysym.scancode;
     set_key(key.keysym.scancode, down ? ORVEX_KEY_PRESSED : ORVEX_KEY_RELEASED);
+    if (down && is_key(key.keysym.scancode)) {
+        presses_add(&orvex.input.presses, key.keysym.scancode, 1);
+    }
 }
 
 static void on_mouse(int32_t x, int32_t y) {
@@ -47,6 +51,7 @@ static void on_button(const SDL_MouseButtonEvent& button) {
     on_mouse(button.x, button.y);
     const bool down = button.type == SDL_MOUSEBUTTONDOWN;
     orvex.input.buttons[button.button] = down ? ORVEX_KEY_PRESSED : ORVEX_KEY_RELEASED;
+    if (down) presses_add(&orvex.input.presses, INPUT_FIRST_BUTTON + button.button, 1);
 }
 
 int32_t ORVEX_PumpEvents(ORVEX_Event* event) {
@@ -84,6 +89,7 @@ int32_t ORVEX_Cycle(void) {
     age_key_states(orvex.input.keys, ORVEX_MAX_KEYS);
     age_key_states(orvex.input.buttons, ORVEX_MAX_BUTTONS);
     age_key_states(orvex.input.pad_buttons, ORVEX_MAX_GAMEPAD_BUTTONS);
+    presses_clear(&orvex.input.presses);  // the drain counts this turn's presses afresh
     gamepads_update();
     recording_note_before();
     replay_swap_in_live();  // while a replay runs, the drain writes the player's input aside

@@ -81,13 +81,14 @@ PxBlitArgs scene_quadrant(const PxImage* img, SplitPoint split, int32_t quadrant
 // Window keys
 //------------------------------------------------------------------------------------------
 // The window's controls follow the player's own keyboard, also while a replay feeds the game.
+// They act on presses, not on the turn's last edge: a key tapped within one turn (automation,
+// a frame hitch) still counts.
+static bool live_pressed(int32_t scancode) { return ORVEX_GetLiveKeyPresses(scancode) > 0; }
+
+// Held now, or pressed during the turn (Alt and Enter tapped together within it).
 static bool live_down(int32_t scancode) {
     const KeyState k = ORVEX_GetLiveKeyState(scancode);
-    return k == ORVEX_KEY_DOWN || k == ORVEX_KEY_PRESSED;
-}
-
-static bool live_pressed(int32_t scancode) {
-    return ORVEX_GetLiveKeyState(scancode) == ORVEX_KEY_PRESSED;
+    return k == ORVEX_KEY_DOWN || k == ORVEX_KEY_PRESSED || live_pressed(scancode);
 }
 
 void game_fullscreen_keys(void) {

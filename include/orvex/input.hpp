@@ -47,3 +47,7 @@ bool input_down(const char* name);      // some bound key or button is held
 bool input_up(const char* name);        // some bound key or button is not held
 bool input_pressed(const char* name);   // some bound key or button went down this frame
 bool input_released(const char* name);  // some bound key or button came up this frame
+// Presses of the bound keys and buttons in the last turn, summed over every bind (see
+// ORVEX_GetKeyPresses): a tap that went down and up within one turn counts though
+// input_pressed misses it. A key bound twice counts twice.
+int32_t input_presses(const char* name);

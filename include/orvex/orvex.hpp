@@ -146,6 +146,15 @@ int32_t ORVEX_ShouldQuit(void);                 // 1 once a quit event arrived
 KeyState ORVEX_GetGamepadButtonState(int32_t button);
 int32_t ORVEX_GetGamepadCount(void);  // pads open now
 
+// Presses in the last turn: how many times a key, mouse button or pad button went down during
+// the last ORVEX_Cycle's drain (key repeats are no presses; each pad's press of a button counts).
+// The states above keep only the last edge, so a press and release within one turn reads as
+// released; these keep the press: act on a count above 0 and a tap of any length works.
+// Numbers outside the state tables answer 0; counts stop at 65535.
+int32_t ORVEX_GetKeyPresses(int32_t scancode);
+int32_t ORVEX_GetButtonPresses(int32_t button);
+int32_t ORVEX_GetGamepadButtonPresses(int32_t button);
+
 //------------------------------------------------------------------------------------------
 // Record and replay
 //------------------------------------------------------------------------------------------
@@ -171,9 +180,11 @@ int32_t ORVEX_IsRecording(void);  // 1 while recording
 // newer file is refused with one line on stderr and -1, and nothing changes.
 int32_t ORVEX_ReplayInput(const char* path);
 int32_t ORVEX_IsReplaying(void);  // 1 from ORVEX_ReplayInput until live input takes over
-// The keyboard as the player holds it: ORVEX_GetKeyState, except during a replay, which these
-// keys still follow (for the program's own controls: fullscreen, captures).
+// The keyboard as the player holds it: ORVEX_GetKeyState and ORVEX_GetKeyPresses, except
+// during a replay, which these keys still follow (for the program's own controls: fullscreen,
+// captures). A recording keeps each turn's press counts too, so a replay answers them again.
 KeyState ORVEX_GetLiveKeyState(int32_t scancode);
+int32_t ORVEX_GetLiveKeyPresses(int32_t scancode);
 
 // The digest of the frame this turn presents (px_render hands in its own): kept with the
 // turn while recording; compared with the recorded one while replaying, where the first frame

@@ -16,7 +16,12 @@ using namespace support;
 
 namespace {
 
-enum : int32_t { KEY_A = SDL_SCANCODE_A, KEY_B = SDL_SCANCODE_B, KEY_C = SDL_SCANCODE_C };
+enum : int32_t {
+    KEY_A = SDL_SCANCODE_A,
+    KEY_B = SDL_SCANCODE_B,
+    KEY_C = SDL_SCANCODE_C,
+    KEY_D_UNBOUND = SDL_SCANCODE_D,
+};
 
 struct Answers {
     bool down, up, pressed, released;
@@ -206,6 +211,52 @@ TEST_F(InputActions, ButtonsHaveTheirOwnRoomBesideTheFourKeysAndGoWithAClear) {
     EXPECT_EQ(input[0].device_binds[0].button, 2);
 }
 
+// Presses are summed over every bind of every kind, and a tap within one turn counts though
+// input_pressed misses it; binds of other actions and unbound keys add nothing.
+TEST_F(InputActions, PressesAreSummedOverEveryBindOfTheAction) {
+    input_new_action("jump");
+    input_bind_scancode("jump", KEY_A);
+    input_bind_scancode("jump", KEY_B);
+    input_bind_mouse_button("jump", SDL_BUTTON_LEFT);
+    input_bind_gamepad_button("jump", SDL_CONTROLLER_BUTTON_A);
+    input_new_action("other");
+    input_bind_scancode("other", KEY_C);
+    VirtualPad pad;
+    ORVEX_Cycle();
+    const int32_t pad_id = SDL_JoystickGetDeviceInstanceID(0);
+    const struct {
+        void (*push)(int32_t pad_id);
+        int32_t jump, other;
+        bool pressed;  // input_pressed("jump")
+    } turns[] = {
+        {[](int32_t) {}, 0, 0, false},
+        {[](int32_t) { push_key(KEY_A, true), push_key(KEY_A, false); }, 1, 0, false},
+        {[](int32_t) {
+             push_key(KEY_A, true), push_key(KEY_B, true), push_key(KEY_C, true);
+             push_button(SDL_BUTTON_LEFT, true), push_button(SDL_BUTTON_LEFT, false);
+         },
+         3, 1, true},
+        {[](int32_t id) {
+             push_pad_button(id, SDL_CONTROLLER_BUTTON_A, true);
+             push_pad_button(id, SDL_CONTROLLER_BUTTON_A, false);
+             push_pad_button(id, SDL_CONTROLLER_BUTTON_B, true);  // not bound
+             push_key(KEY_D_UNBOUND, true);
+         },
+         1, 0, false},
+    };
+    for (size_t t = 0; t < std::size(turns); ++t) {
+        turns[t].push(pad_id);
+        ORVEX_Cycle();
+        EXPECT_EQ(input_presses("jump"), turns[t].jump) << "turn " << t;
+        EXPECT_EQ(input_presses("other"), turns[t].other) << "turn " << t;
+        EXPECT_EQ(input_pressed("jump"), turns[t].pressed) << "turn " << t;
+    }
+    input_bind_scancode("jump", KEY_A);  // bound twice: each bind counts
+    push_key(KEY_A, false), push_key(KEY_A, true);
+    ORVEX_Cycle();
+    EXPECT_EQ(input_presses("jump"), 2);
+}
+
 //------------------------------------------------------------------------------------------
 // Caller errors stop the program
 //------------------------------------------------------------------------------------------
@@ -230,6 +281,7 @@ TEST_F(InputErrors, AnUnknownNamePrintsItThenStops) {
     EXPECT_DEATH(input_up("mov"), "input_up: bind 'mov' not found\n");
     EXPECT_DEATH(input_pressed("moved"), "input_pressed: bind 'moved' not found\n");
     EXPECT_DEATH(input_released(""), "input_released: bind '' not found\n");
+    EXPECT_DEATH(input_presses("jump"), "input_presses: bind 'jump' not found\n");
     EXPECT_DEATH(input_clear("x"), "input_clear: bind 'x' not found\n");
     EXPECT_DEATH(input_bind_scancode("x", 4), "input_bind_scancode: bind 'x' not found\n");
 }
