@@ -2,8 +2,8 @@
 // from the engine's device states.
 //
 // Register an action, bind up to four scancodes and up to eight pad or mouse buttons, then
-// ask whether it is down, up, pressed or released this frame; each question is answered over
-// every bind of every kind. Touch arrives as the left mouse button. An unknown name, a full
+// ask whether it is down, up, pressed or released this frame, or how many presses it had;
+// each question is answered over every bind of every kind. Touch arrives as the left mouse button. An unknown name, a full
 // table or a code outside the engine's tables is a programming error: it stops the program
 // through an assertion.
 #pragma once
