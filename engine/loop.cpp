@@ -11,6 +11,7 @@
 #include <SDL.h>
 
 #include <cstdio>
+#include <cstring>
 
 #ifdef __EMSCRIPTEN__
 #include <emscripten.h>
@@ -31,15 +32,23 @@ static void set_key(int32_t scancode, KeyState state) {
     if (is_key(scancode)) orvex.input.keys[scancode] = state;
 }
 
+// The scancode as the number the event carries: one pushed by a program may lie outside the
+// enumeration (a negative one, say), and loading it as the enumeration would be undefined.
+static int32_t scancode_of(const SDL_KeyboardEvent& key) {
+    int32_t code;
+    static_assert(sizeof code == sizeof key.keysym.scancode);
+    memcpy(&code, &key.keysym.scancode, sizeof code);
+    return code;
+}
+
 static void on_key(const SDL_KeyboardEvent& key, ORVEX_Event* out) {
     if (key.type == SDL_KEYDOWN && key.repeat) return;  // auto-repeat is not a new press
     const bool down = key.type == SDL_KEYDOWN;
+    const int32_t code = scancode_of(key);
     out->kind = down ? ORVEX_EVENT_KEY_DOWN : ORVEX_EVENT_KEY_UP;
-    out->code = key.keysym.scancode;
-    set_key(key.keysym.scancode, down ? ORVEX_KEY_PRESSED : ORVEX_KEY_RELEASED);
-    if (down && is_key(key.keysym.scancode)) {
-        presses_add(&orvex.input.presses, key.keysym.scancode, 1);
-    }
+    out->code = code;
+    set_key(code, down ? ORVEX_KEY_PRESSED : ORVEX_KEY_RELEASED);
+    if (down && is_key(code)) presses_add(&orvex.input.presses, code, 1);
 }
 
 static void on_mouse(int32_t x, int32_t y) {
