@@ -85,14 +85,14 @@ PxBlitArgs scene_quadrant(const PxImage* img, SplitPoint split, int32_t quadrant
 // a frame hitch) still counts.
 static bool live_pressed(int32_t scancode) { return ORVEX_GetLiveKeyPresses(scancode) > 0; }
 
-// Held now, or pressed during the turn (Alt and Enter tapped together within it).
-static bool live_down(int32_t scancode) {
-    const KeyState k = ORVEX_GetLiveKeyState(scancode);
-    return k == ORVEX_KEY_DOWN || k == ORVEX_KEY_PRESSED || live_pressed(scancode);
+// Held at some time during the turn: held now, let go during it, or pressed during it, so
+// that Alt+Enter tapped at once counts however its four events fall across turns.
+static bool live_held_in_turn(int32_t scancode) {
+    return ORVEX_GetLiveKeyState(scancode) != ORVEX_KEY_UP || live_pressed(scancode);
 }
 
 void game_fullscreen_keys(void) {
-    const bool alt = live_down(SDL_SCANCODE_LALT) || live_down(SDL_SCANCODE_RALT);
+    const bool alt = live_held_in_turn(SDL_SCANCODE_LALT) || live_held_in_turn(SDL_SCANCODE_RALT);
     const bool enter = live_pressed(SDL_SCANCODE_RETURN) || live_pressed(SDL_SCANCODE_KP_ENTER);
     if (live_pressed(SDL_SCANCODE_F11) || (alt && enter)) {
         ORVEX_SetFullscreen(!ORVEX_IsFullscreen());
