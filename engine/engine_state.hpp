@@ -45,8 +45,10 @@ struct EngineState {
         double next_turn;  // browser loop: when the next turn is due, milliseconds
     } time;
     struct {
-        float scale = 1.0f;    // window pixels per logical pixel at the last present
-        int32_t x = 1, y = 1;  // top-left of the last destination rectangle
+        float scale = 1.0f;    // output pixels per logical pixel at the last present
+        int32_t x = 1, y = 1;  // top-left of the last destination rectangle, output pixels
+        int32_t window_w = 0, window_h = 0;  // the window's size in its own units (0: unknown)
+        int32_t pixels_w = 0, pixels_h = 0;  // and the renderer's output size in pixels
     } letterbox;
     struct {
         KeyState keys[ORVEX_MAX_KEYS];
@@ -76,6 +78,11 @@ void gamepads_start(void);
 void gamepads_stop(void);
 void gamepads_update(void);
 void gamepads_on_event(const union SDL_Event& event);
+
+// The whole-number factor the window opens at, beyond the configured scale, for a window of
+// width x height pixels on a scaled display (window.cpp); 1 where the window system scales
+// windows itself.
+int32_t window_opening_scale(int32_t width, int32_t height);
 
 // Creates the renderer for a fresh window: SDL's first accelerated renderer, or its software
 // renderer where the accelerated one would rasterise on the CPU (renderer_choice.cpp). May
@@ -138,8 +145,8 @@ uint32_t pacing_wait(int32_t fps, int32_t frame_time, uint32_t* next_deadline, u
 bool pacing_due(int32_t fps, int32_t frame_time, double* next_deadline, double now);
 
 struct LetterboxRect {
-    float scale;         // window pixels per logical pixel
-    int32_t x, y, w, h;  // destination in window pixels
+    float scale;         // output pixels per logical pixel
+    int32_t x, y, w, h;  // destination in output pixels
 };
 
 // The largest fit of a logical_w x logical_h picture into a window_w x window_h window,
@@ -158,8 +165,18 @@ int32_t draw_color_apply(void);
 // the software renderer still holds it). 0, or -1 after logging.
 int32_t letterbox_into_window(void);
 
-// Window pixel -> logical pixel along one axis, for a letterbox of this scale and offset.
+// Output pixel -> logical pixel along one axis, for a letterbox of this scale and offset.
 int32_t letterbox_to_logical(int32_t v, int32_t offset, float scale);
+
+// Window unit -> output pixel along one axis: v x pixel_extent / window_extent, rounded down,
+// saturating; v itself when either extent is 0 or less (sizes not known yet).
+int32_t window_to_pixels(int32_t v, int32_t window_extent, int32_t pixel_extent);
+
+// The whole-number factor a window opens at on a display that enlarges everything to `dpi`
+// (96 is unscaled, 144 is 150%): dpi / 96 rounded, at least 1, and no more than lets a
+// width x height window (in pixels) fit a usable_w x usable_h desktop (0 or less: no limit).
+int32_t display_window_scale(float dpi, int32_t width, int32_t height, int32_t usable_w,
+                             int32_t usable_h);
 
 // Whether the GIF keeps presented frame number `frame` (0 = the first since the start) of a
 // game paced at `frame_ms` (0 or less: 16) and, if so, for how many hundredths it shows: the
