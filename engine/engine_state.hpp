@@ -68,6 +68,15 @@ extern EngineState orvex;
 // The current music (audio.cpp), or null; shutdown frees it before the audio device closes.
 _Mix_Music* audio_music(void);
 void audio_close_music(void);
+// The mute step at the end of every mix, registered once the device opens; pausing what
+// plays while the loop rests (hidden.cpp) and resuming exactly that.
+void audio_watch_mute(void);
+void audio_rest(void);
+void audio_wake(void);
+
+// While the window is hidden and the program asked for it, waits until it shows again or a
+// quit arrives, keeping the events for the next turn (hidden.cpp); otherwise returns at once.
+void hidden_rest(void);
 
 // Registry steps used by start-up, shutdown and the frame loop.
 void release_resources(void);

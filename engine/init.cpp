@@ -162,7 +162,9 @@ static void open_audio(void) {
         orvex_report_sdl();
         Mix_Quit();
         orvex.config.mixer = 0;
+        return;
     }
+    audio_watch_mute();
 }
 
 static int32_t fail_start(void) {

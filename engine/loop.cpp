@@ -115,6 +115,7 @@ constexpr int32_t LOOP_GOES_ON = -1;
 // before a turn, so the frame still runs in the turn that received the quit.
 static int32_t loop_pass(int32_t (*frame)(void* user), void* user) {
     if (orvex.input.quit) return 0;
+    hidden_rest();  // while the window is hidden (when asked for), waits here instead
     ORVEX_Cycle();
     return frame(user) != 0 ? 1 : LOOP_GOES_ON;
 }

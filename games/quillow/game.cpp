@@ -1,5 +1,5 @@
 // The game's frame and its stage: the counter of wall turns, the table of stage pictures,
-// and game_frame, which answers the window and capture keys, updates the player, draws the current
+// and game_frame, which answers the window, capture and mute keys, updates the player, draws the current
 // picture as four shaken quadrants around a wobbling split point, draws the square and
 // presents the dithered canvas.
 
@@ -110,6 +110,10 @@ void game_capture_keys(void) {
     }
 }
 
+void game_sound_keys(void) {
+    if (live_pressed(SDL_SCANCODE_M)) ORVEX_SetMuted(!ORVEX_IsMuted());
+}
+
 //------------------------------------------------------------------------------------------
 // Frame
 //------------------------------------------------------------------------------------------
@@ -152,6 +156,7 @@ int32_t game_frame(void* user) {
     assert(player && "game_frame needs the Player record as the loop's user pointer");
     game_fullscreen_keys();
     game_capture_keys();
+    game_sound_keys();
     if (!scene_step(player)) {
         return 1;
     }

@@ -21,3 +21,7 @@ void game_fullscreen_keys(void);
 // F12 pressed during this turn saves a screenshot of the next frame; F9 starts or stops an
 // animated GIF. Both follow the player's own keyboard, also during a replay.
 void game_capture_keys(void);
+
+// M pressed this turn mutes every sound of the game, or gives it back; from the player's own
+// keyboard, also during a replay.
+void game_sound_keys(void);

@@ -27,8 +27,9 @@ static const char USAGE[] =
     "  --help          show this help and exit\n"
     "  --version       show the version and exit\n"
     "\n"
-    "While playing: F11 or Alt+Enter switches fullscreen, F12 saves a screenshot and F9\n"
-    "starts or stops an animated GIF (both go to your pictures folder, under Quillow).\n";
+    "While playing: F11 or Alt+Enter switches fullscreen, M mutes or unmutes the sound,\n"
+    "F12 saves a screenshot and F9 starts or stops an animated GIF (both go to your\n"
+    "pictures folder, under Quillow).\n";
 
 static int32_t mistake(const std::string& what) {
     fprintf(stderr, "quillow: %s\nTry 'quillow --help' for more information.\n", what.c_str());

@@ -249,6 +249,17 @@ int32_t ORVEX_SetFullscreen(int32_t on);
 int32_t ORVEX_IsFullscreen(void);  // 1 while fullscreen, else 0 (also before start-up)
 int32_t ORVEX_SetWindowIcon(const ORVEX_WindowIconArgs* args);  // 0, or -1 after logging
 
+// Resting while the window is hidden, off at first. When on, ORVEX_MainLoop runs no turn
+// while the window is minimised or hidden: no ORVEX_Cycle, no frame, nothing presented or
+// recorded. Playing music and sounds pause (what the program paused itself stays paused) and
+// the loop sleeps until the window system has news. Events that arrive meanwhile are kept
+// for the next turn (a key let go while hidden reads released there; a quit still ends the
+// loop). Once the window shows again, sound resumes and the frame pacing starts afresh, so
+// the game neither rushes to catch up nor counts the time away. In a browser the page's
+// display frames stop while its tab is hidden, and with them the loop; the page suspends
+// its audio (web/page does) and the pacing starts afresh when the tab comes back.
+void ORVEX_SetPauseWhenHidden(int32_t on);  // on != 0 rests, 0 runs turns regardless
+
 //------------------------------------------------------------------------------------------
 // Resource registry and hot reload
 //------------------------------------------------------------------------------------------
@@ -332,6 +343,11 @@ bool ORVEX_IsAudioOpen(void);  // whether start-up opened the audio device (and 
 int32_t ORVEX_PlayMusic(const char* path, int32_t loops);  // restarts from the beginning
 void ORVEX_StopMusic(void);
 int32_t ORVEX_PlaySound(const ORVEX_PlaySoundArgs* args);  // on the first free channel
+// Mute silences everything the device plays, music and every channel (also what starts
+// while muted), without touching the volumes a program set: unmuting plays them as before.
+// A setting of the program, kept across ORVEX_Quit and ORVEX_Init; off at first.
+void ORVEX_SetMuted(int32_t on);  // on != 0 mutes, 0 unmutes
+int32_t ORVEX_IsMuted(void);      // 1 while muted, else 0
 
 //------------------------------------------------------------------------------------------
 // Renderer drawing (onto the current render target, in the draw colour)
