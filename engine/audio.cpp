@@ -1,10 +1,15 @@
 // Music and sounds through SDL2_mixer. One music stream at a time, opened by path and
 // restarted from its beginning on every request; sounds are registry entries played on the
 // first free mixing channel. The audio device itself belongs to start-up and shutdown.
+// Muting silences the mixed output; resting while the window is hidden pauses what plays.
+//
+// Index: Music / Sounds / Mute / Pause while hidden
 #include <SDL.h>
 #include <SDL_mixer.h>
 
 #include <cmath>
+#include <cstring>
+#include <vector>
 
 #include "engine_state.hpp"
 #include "log.hpp"
@@ -85,4 +90,57 @@ int32_t ORVEX_PlaySound(const ORVEX_PlaySoundArgs* args) {
         return -1;
     }
     return 0;
+}
+
+//------------------------------------------------------------------------------------------
+// Mute
+//------------------------------------------------------------------------------------------
+// The mixed output is silenced as the mixer's last step, after music and every channel, so
+// music started while muted is silent too and the volumes a program set stay untouched:
+// unmuting brings them back as they were. The flag is read on the audio thread.
+static SDL_atomic_t muted;
+
+// The device runs signed samples (start-up asks for 16-bit signed), whose silence is zero.
+static void silence_when_muted(int, void* stream, int len, void*) {
+    if (SDL_AtomicGet(&muted) && len > 0) memset(stream, 0, static_cast<size_t>(len));
+}
+
+void audio_watch_mute(void) {
+    if (Mix_RegisterEffect(MIX_CHANNEL_POST, silence_when_muted, nullptr, nullptr) == 0)
+        orvex_report_sdl();
+}
+
+void ORVEX_SetMuted(int32_t on) { SDL_AtomicSet(&muted, on ? 1 : 0); }
+
+int32_t ORVEX_IsMuted(void) { return SDL_AtomicGet(&muted); }
+
+//------------------------------------------------------------------------------------------
+// Pause while hidden
+//------------------------------------------------------------------------------------------
+// What the engine paused itself, so that resuming leaves alone the channels and music a
+// program had paused on its own.
+static struct {
+    std::vector<int> channels;
+    bool music;
+} rested;
+
+void audio_rest(void) {
+    if (orvex.config.mixer == 0) return;
+    const int count = Mix_AllocateChannels(-1);
+    for (int i = 0; i < count; ++i) {
+        if (!Mix_Playing(i) || Mix_Paused(i)) continue;
+        Mix_Pause(i);
+        rested.channels.push_back(i);
+    }
+    rested.music = Mix_PlayingMusic() && !Mix_PausedMusic();
+    if (rested.music) Mix_PauseMusic();
+}
+
+void audio_wake(void) {
+    if (orvex.config.mixer != 0) {
+        for (int channel : rested.channels) Mix_Resume(channel);
+        if (rested.music) Mix_ResumeMusic();
+    }
+    rested.channels.clear();
+    rested.music = false;
 }

@@ -9,6 +9,26 @@ struct SDL_Window;
 struct SDL_Renderer;
 struct _Mix_Music;
 
+// One index space over the three state tables: keys, then mouse buttons, then pad buttons. The
+// press counts and the recordings name a key or button by its slot here.
+constexpr int32_t INPUT_FIRST_BUTTON = ORVEX_MAX_KEYS;
+constexpr int32_t INPUT_FIRST_PAD_BUTTON = INPUT_FIRST_BUTTON + ORVEX_MAX_BUTTONS;
+constexpr int32_t INPUT_SLOTS = INPUT_FIRST_PAD_BUTTON + ORVEX_MAX_GAMEPAD_BUTTONS;
+
+// The presses (down events, key repeats excluded) each slot received in one turn's drain,
+// saturating at PRESS_COUNT_MAX, and the slots that received any, in the order of their first
+// press: a new turn clears those alone, so a quiet turn costs nothing (presses.cpp).
+constexpr uint32_t PRESS_COUNT_MAX = UINT16_MAX;
+struct PressCounts {
+    uint16_t counts[INPUT_SLOTS];
+    uint16_t touched[INPUT_SLOTS];
+    int32_t nb_touched;
+};
+
+void presses_clear(PressCounts* p);
+void presses_add(PressCounts* p, int32_t slot, uint32_t n);  // slot in 0..INPUT_SLOTS-1
+void presses_copy(PressCounts* to, const PressCounts* from);
+
 struct EngineState {
     ORVEX_Config config;  // the engine's copy; config.title is not kept
     struct {
@@ -25,8 +45,10 @@ struct EngineState {
         double next_turn;  // browser loop: when the next turn is due, milliseconds
     } time;
     struct {
-        float scale = 1.0f;    // window pixels per logical pixel at the last present
-        int32_t x = 1, y = 1;  // top-left of the last destination rectangle
+        float scale = 1.0f;    // output pixels per logical pixel at the last present
+        int32_t x = 1, y = 1;  // top-left of the last destination rectangle, output pixels
+        int32_t window_w = 0, window_h = 0;  // the window's size in its own units (0: unknown)
+        int32_t pixels_w = 0, pixels_h = 0;  // and the renderer's output size in pixels
     } letterbox;
     struct {
         KeyState keys[ORVEX_MAX_KEYS];
@@ -34,6 +56,7 @@ struct EngineState {
         KeyState pad_buttons[ORVEX_MAX_GAMEPAD_BUTTONS];  // merged over every open pad
         int32_t mouse_x, mouse_y;                         // window pixels
         int32_t quit;
+        PressCounts presses;  // of the last turn's drain (or the replayed turn's)
     } input;
     struct {
         float r = 0.0f, g = 0.0f, b = 0.0f, a = 1.0f;
@@ -45,6 +68,15 @@ extern EngineState orvex;
 // The current music (audio.cpp), or null; shutdown frees it before the audio device closes.
 _Mix_Music* audio_music(void);
 void audio_close_music(void);
+// The mute step at the end of every mix, registered once the device opens; pausing what
+// plays while the loop rests (hidden.cpp) and resuming exactly that.
+void audio_watch_mute(void);
+void audio_rest(void);
+void audio_wake(void);
+
+// While the window is hidden and the program asked for it, waits until it shows again or a
+// quit arrives, keeping the events for the next turn (hidden.cpp); otherwise returns at once.
+void hidden_rest(void);
 
 // Registry steps used by start-up, shutdown and the frame loop.
 void release_resources(void);
@@ -55,6 +87,11 @@ void gamepads_start(void);
 void gamepads_stop(void);
 void gamepads_update(void);
 void gamepads_on_event(const union SDL_Event& event);
+
+// The whole-number factor the window opens at, beyond the configured scale, for a window of
+// width x height pixels on a scaled display (window.cpp); 1 where the window system scales
+// windows itself.
+int32_t window_opening_scale(int32_t width, int32_t height);
 
 // Creates the renderer for a fresh window: SDL's first accelerated renderer, or its software
 // renderer where the accelerated one would rasterise on the CPU (renderer_choice.cpp). May
@@ -117,8 +154,8 @@ uint32_t pacing_wait(int32_t fps, int32_t frame_time, uint32_t* next_deadline, u
 bool pacing_due(int32_t fps, int32_t frame_time, double* next_deadline, double now);
 
 struct LetterboxRect {
-    float scale;         // window pixels per logical pixel
-    int32_t x, y, w, h;  // destination in window pixels
+    float scale;         // output pixels per logical pixel
+    int32_t x, y, w, h;  // destination in output pixels
 };
 
 // The largest fit of a logical_w x logical_h picture into a window_w x window_h window,
@@ -137,8 +174,18 @@ int32_t draw_color_apply(void);
 // the software renderer still holds it). 0, or -1 after logging.
 int32_t letterbox_into_window(void);
 
-// Window pixel -> logical pixel along one axis, for a letterbox of this scale and offset.
+// Output pixel -> logical pixel along one axis, for a letterbox of this scale and offset.
 int32_t letterbox_to_logical(int32_t v, int32_t offset, float scale);
+
+// Window unit -> output pixel along one axis: v x pixel_extent / window_extent, rounded down,
+// saturating; v itself when either extent is 0 or less (sizes not known yet).
+int32_t window_to_pixels(int32_t v, int32_t window_extent, int32_t pixel_extent);
+
+// The whole-number factor a window opens at on a display that enlarges everything to `dpi`
+// (96 is unscaled, 144 is 150%): dpi / 96 rounded, at least 1, and no more than lets a
+// width x height window (in pixels) fit a usable_w x usable_h desktop (0 or less: no limit).
+int32_t display_window_scale(float dpi, int32_t width, int32_t height, int32_t usable_w,
+                             int32_t usable_h);
 
 // Whether the GIF keeps presented frame number `frame` (0 = the first since the start) of a
 // game paced at `frame_ms` (0 or less: 16) and, if so, for how many hundredths it shows: the

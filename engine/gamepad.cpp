@@ -60,11 +60,15 @@ static bool any_pad_holds(uint32_t bit) {
 }
 
 // One pad's button changes; the merged state changes only when the union of all pads does.
+// Every pad's press counts, also one while another pad holds the button.
 static void set_held(int32_t slot, int32_t button, bool down) {
     if (button < 0 || button >= ORVEX_MAX_GAMEPAD_BUTTONS) return;
     const uint32_t bit = 1u << button;
     const bool before = any_pad_holds(bit);
     uint32_t& held = pads.slots[slot].held;
+    if (down && !(held & bit)) {
+        presses_add(&orvex.input.presses, INPUT_FIRST_PAD_BUTTON + button, 1);  // this pad's press
+    }
     held = down ? held | bit : held & ~bit;
     const bool after = any_pad_holds(bit);
     if (!before && after) orvex.input.pad_buttons[button] = ORVEX_KEY_PRESSED;

@@ -123,11 +123,15 @@ static int32_t enter_base_directory(void) {
     return 0;
 }
 
+// High-DPI drawables where the platform has them: the renderer then draws in the display's
+// own pixels, and the letterbox scales the picture by whole numbers of them.
 static int32_t open_video(const ORVEX_Config* config) {
     const ORVEX_Config* c = &orvex.config;
-    orvex.video.window =
-        SDL_CreateWindow(config->title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                         c->scale * c->width, c->height * c->scale, SDL_WINDOW_RESIZABLE);
+    const int32_t scale =
+        c->scale * window_opening_scale(c->scale * c->width, c->scale * c->height);
+    orvex.video.window = SDL_CreateWindow(
+        config->title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, scale * c->width,
+        scale * c->height, SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
     if (!orvex.video.window) return -1;
     orvex.video.renderer = orvex_create_renderer(&orvex.video.window);
     if (!orvex.video.renderer) return -1;
@@ -158,7 +162,9 @@ static void open_audio(void) {
         orvex_report_sdl();
         Mix_Quit();
         orvex.config.mixer = 0;
+        return;
     }
+    audio_watch_mute();
 }
 
 static int32_t fail_start(void) {

@@ -1,7 +1,8 @@
 // The frame loop and the device state it keeps: one engine turn scans the registry for
 // changed files, ages key, mouse button and pad button states (pressed -> down, released ->
-// up) so that the edges last exactly one turn, lets SDL read the game controllers, then
-// drains SDL's whole event queue into those states, the mouse position and the quit flag.
+// up) so that the edges last exactly one turn, clears the press counts, lets SDL read the
+// game controllers, then drains SDL's whole event queue into those states and counts, the
+// mouse position and the quit flag.
 // Around the drain, a recording notes what it changed and a replay feeds its own (record.cpp).
 //
 // In a browser the loop hands one pass per display frame to the browser (Browser loop).
@@ -10,6 +11,7 @@
 #include <SDL.h>
 
 #include <cstdio>
+#include <cstring>
 
 #ifdef __EMSCRIPTEN__
 #include <emscripten.h>
@@ -30,12 +32,23 @@ static void set_key(int32_t scancode, KeyState state) {
     if (is_key(scancode)) orvex.input.keys[scancode] = state;
 }
 
+// The scancode as the number the event carries: one pushed by a program may lie outside the
+// enumeration (a negative one, say), and loading it as the enumeration would be undefined.
+static int32_t scancode_of(const SDL_KeyboardEvent& key) {
+    int32_t code;
+    static_assert(sizeof code == sizeof key.keysym.scancode);
+    memcpy(&code, &key.keysym.scancode, sizeof code);
+    return code;
+}
+
 static void on_key(const SDL_KeyboardEvent& key, ORVEX_Event* out) {
     if (key.type == SDL_KEYDOWN && key.repeat) return;  // auto-repeat is not a new press
     const bool down = key.type == SDL_KEYDOWN;
+    const int32_t code = scancode_of(key);
     out->kind = down ? ORVEX_EVENT_KEY_DOWN : ORVEX_EVENT_KEY_UP;
-    out->code = key.keysym.scancode;
-    set_key(key.keysym.scancode, down ? ORVEX_KEY_PRESSED : ORVEX_KEY_RELEASED);
+    out->code = code;
+    set_key(code, down ? ORVEX_KEY_PRESSED : ORVEX_KEY_RELEASED);
+    if (down && is_key(code)) presses_add(&orvex.input.presses, code, 1);
 }
 
 static void on_mouse(int32_t x, int32_t y) {
@@ -47,6 +60,7 @@ static void on_button(const SDL_MouseButtonEvent& button) {
     on_mouse(button.x, button.y);
     const bool down = button.type == SDL_MOUSEBUTTONDOWN;
     orvex.input.buttons[button.button] = down ? ORVEX_KEY_PRESSED : ORVEX_KEY_RELEASED;
+    if (down) presses_add(&orvex.input.presses, INPUT_FIRST_BUTTON + button.button, 1);
 }
 
 int32_t ORVEX_PumpEvents(ORVEX_Event* event) {
@@ -84,6 +98,7 @@ int32_t ORVEX_Cycle(void) {
     age_key_states(orvex.input.keys, ORVEX_MAX_KEYS);
     age_key_states(orvex.input.buttons, ORVEX_MAX_BUTTONS);
     age_key_states(orvex.input.pad_buttons, ORVEX_MAX_GAMEPAD_BUTTONS);
+    presses_clear(&orvex.input.presses);  // the drain counts this turn's presses afresh
     gamepads_update();
     recording_note_before();
     replay_swap_in_live();  // while a replay runs, the drain writes the player's input aside
@@ -100,6 +115,7 @@ constexpr int32_t LOOP_GOES_ON = -1;
 // before a turn, so the frame still runs in the turn that received the quit.
 static int32_t loop_pass(int32_t (*frame)(void* user), void* user) {
     if (orvex.input.quit) return 0;
+    hidden_rest();  // while the window is hidden (when asked for), waits here instead
     ORVEX_Cycle();
     return frame(user) != 0 ? 1 : LOOP_GOES_ON;
 }

@@ -3,6 +3,10 @@
 // when pixel-perfect), paced to whole-millisecond deadlines with SDL_Delay, presented and
 // counted. The last letterbox is kept to map window coordinates back to logical ones.
 //
+// The letterbox is measured in the renderer's pixels: on a scaled display with high-DPI
+// drawables a window unit covers several of them, and fitting the window's size instead
+// would leave the compositor to stretch the picture and smear its pixels.
+//
 // Index: Pacing / Letterbox / Drawing a frame / Mouse mapping
 #include <SDL.h>
 
@@ -86,6 +90,12 @@ int32_t letterbox_to_logical(int32_t v, int32_t offset, float scale) {
     return to_int32(static_cast<float>(moved) / scale);
 }
 
+int32_t window_to_pixels(int32_t v, int32_t window_extent, int32_t pixel_extent) {
+    if (window_extent <= 0 || pixel_extent <= 0) return v;
+    const int64_t p = int64_t{v} * pixel_extent / window_extent;
+    return p > INT32_MAX ? INT32_MAX : p < INT32_MIN ? INT32_MIN : static_cast<int32_t>(p);
+}
+
 int32_t letterbox_into_window(void) {
     SDL_Renderer* r = orvex.video.renderer;
     if (SDL_SetRenderTarget(r, nullptr) < 0 || SDL_SetRenderDrawColor(r, 0, 0, 0, 255) < 0 ||
@@ -93,11 +103,21 @@ int32_t letterbox_into_window(void) {
         orvex_report_sdl();
         return -1;
     }
-    int w = 0, h = 0;
-    SDL_GetWindowSize(orvex.video.window, &w, &h);
+    int w = 0, h = 0, window_w = 0, window_h = 0;
+    if (SDL_GetRendererOutputSize(r, &w, &h) < 0) {
+        orvex_report_sdl();
+        return -1;
+    }
+    SDL_GetWindowSize(orvex.video.window, &window_w, &window_h);
     const LetterboxRect fit =
         letterbox_fit(w, h, orvex.config.width, orvex.config.height, orvex.config.pixel_perfect);
-    orvex.letterbox = {.scale = fit.scale, .x = fit.x, .y = fit.y};
+    orvex.letterbox = {.scale = fit.scale,
+                       .x = fit.x,
+                       .y = fit.y,
+                       .window_w = window_w,
+                       .window_h = window_h,
+                       .pixels_w = w,
+                       .pixels_h = h};
     const SDL_Rect dst = {fit.x, fit.y, fit.w, fit.h};
     if (SDL_RenderCopy(r, orvex.video.target, nullptr, &dst) < 0) {
         orvex_report_sdl();
@@ -147,11 +167,17 @@ int32_t ORVEX_DrawEnd(void) {
 //------------------------------------------------------------------------------------------
 // Mouse mapping
 //------------------------------------------------------------------------------------------
+// SDL's mouse positions are in window units: first into the renderer's pixels, where the
+// letterbox lies.
 void ORVEX_WindowToLogical(int32_t* x, int32_t* y) {
-    const float scale = orvex.letterbox.scale;
-    if (scale == 0.0f) return;
-    if (x) *x = letterbox_to_logical(*x, orvex.letterbox.x, scale);
-    if (y) *y = letterbox_to_logical(*y, orvex.letterbox.y, scale);
+    const auto& box = orvex.letterbox;
+    if (box.scale == 0.0f) return;
+    if (x)
+        *x = letterbox_to_logical(window_to_pixels(*x, box.window_w, box.pixels_w), box.x,
+                                  box.scale);
+    if (y)
+        *y = letterbox_to_logical(window_to_pixels(*y, box.window_h, box.pixels_h), box.y,
+                                  box.scale);
 }
 
 // A replay answers the position it recorded, already logical.

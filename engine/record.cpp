@@ -1,8 +1,9 @@
 // Record and replay of each turn's input. The engine's device state (key, mouse button and
 // pad button states, mouse position, quit) is what a program reads, so that is what a
-// recording keeps: for every turn, what the event drain changed after the aging, plus the
-// digest of the frame the turn presented. A replay puts those changes back turn by turn while
-// the live input goes to a shadow copy of the state, which takes over again at the end.
+// recording keeps: for every turn, what the event drain changed after the aging and the
+// presses it counted, plus the digest of the frame the turn presented. A replay puts those
+// back turn by turn while the live input goes to a shadow copy of the state, which takes over
+// again at the end.
 // The mouse is kept as the logical position the program reads (ORVEX_GetMousePos), so a
 // replay in a window of another size, or in fullscreen, points at the same picture pixels.
 //
@@ -37,7 +38,9 @@
 // after seeding (to tell another C library's rand()), the frame counter at the start, a
 // reserved word, and the XXH3 of the 32 bytes before it.
 constexpr char MAGIC[8] = {'O', 'R', 'V', 'E', 'X', 'R', 'E', 'C'};
-constexpr uint32_t FORMAT_VERSION = 1;
+// Version 2 added each turn's press counts; a version 1 file replays with counts derived from
+// its state changes (read_v1_presses).
+constexpr uint32_t FORMAT_VERSION = 2;
 constexpr size_t HEADER_BYTES = 40;
 
 enum BlockKind : uint32_t { BLOCK_START = 1, BLOCK_TURNS = 2, BLOCK_END = 3 };
@@ -47,17 +50,25 @@ constexpr size_t BLOCK_PAYLOAD = 64 * 1024;
 constexpr int64_t MAX_FILE_BYTES = int64_t{256} << 20;
 
 // One index space over the three state tables: keys, then mouse buttons, then pad buttons.
-constexpr int32_t FIRST_BUTTON = ORVEX_MAX_KEYS;
-constexpr int32_t FIRST_PAD_BUTTON = FIRST_BUTTON + ORVEX_MAX_BUTTONS;
-constexpr int32_t SLOTS = FIRST_PAD_BUTTON + ORVEX_MAX_GAMEPAD_BUTTONS;
+constexpr int32_t FIRST_BUTTON = INPUT_FIRST_BUTTON;
+constexpr int32_t FIRST_PAD_BUTTON = INPUT_FIRST_PAD_BUTTON;
+constexpr int32_t SLOTS = INPUT_SLOTS;
 
 // A turn record: flags, then the logical mouse position (two int32) if it changed, the
-// changed states (count, then slot u16 and state u8 each) if any, and the frame digest (u64)
-// if a frame was presented. The start block: the logical mouse position, then the held states
-// as changes from all up.
-enum TurnFlags : uint8_t { TURN_QUIT = 1, TURN_MOUSE = 2, TURN_CHANGES = 4, TURN_FRAME = 8 };
-constexpr uint8_t TURN_KNOWN_FLAGS = TURN_QUIT | TURN_MOUSE | TURN_CHANGES | TURN_FRAME;
-constexpr size_t MAX_TURN_BYTES = 1 + 8 + 2 + SLOTS * 3 + 8;
+// changed states (count, then slot u16 and state u8 each) if any, the press counts (count,
+// then slot u16 and presses u16 each, none of them 0; version 2 on) if any, and the frame
+// digest (u64) if a frame was presented. The start block: the logical mouse position, then
+// the held states as changes from all up.
+enum TurnFlags : uint8_t {
+    TURN_QUIT = 1,
+    TURN_MOUSE = 2,
+    TURN_CHANGES = 4,
+    TURN_FRAME = 8,
+    TURN_PRESSES = 16,
+};
+constexpr uint8_t TURN_V1_FLAGS = TURN_QUIT | TURN_MOUSE | TURN_CHANGES | TURN_FRAME;
+constexpr uint8_t TURN_KNOWN_FLAGS = TURN_V1_FLAGS | TURN_PRESSES;
+constexpr size_t MAX_TURN_BYTES = 1 + 8 + 2 + SLOTS * 3 + 2 + SLOTS * 4 + 8;
 
 // Numbers go in and out through bytes.hpp: put_le and get_le for the header and block
 // frames, whose lengths are checked first, a Reader for records, whose lengths are not.
@@ -68,6 +79,8 @@ struct TurnRecord {
     int32_t mouse_x, mouse_y;
     uint32_t changes;             // number of (slot, state) entries
     const uint8_t* change_bytes;  // 3 bytes each
+    uint32_t presses;             // number of (slot, presses) entries
+    const uint8_t* press_bytes;   // 4 bytes each
     uint64_t digest;
 };
 
@@ -82,10 +95,22 @@ static bool read_changes(Reader* r, uint32_t* count, const uint8_t** bytes) {
     return r->ok;
 }
 
-static bool read_turn(Reader* r, TurnRecord* t) {
+static bool read_presses(Reader* r, uint32_t* count, const uint8_t** bytes) {
+    *count = static_cast<uint32_t>(r->take(2));
+    *bytes = r->p;
+    if (*count == 0) r->ok = false;
+    for (uint32_t i = 0; i < *count && r->ok; ++i) {
+        const uint64_t slot = r->take(2);
+        const uint64_t presses = r->take(2);
+        if (slot >= SLOTS || presses == 0) r->ok = false;
+    }
+    return r->ok;
+}
+
+static bool read_turn(Reader* r, TurnRecord* t, uint32_t version) {
     *t = {};
     t->flags = static_cast<uint8_t>(r->take(1));
-    if (t->flags & ~TURN_KNOWN_FLAGS) r->ok = false;
+    if (t->flags & ~(version >= 2 ? TURN_KNOWN_FLAGS : TURN_V1_FLAGS)) r->ok = false;
     if (t->flags & TURN_MOUSE) {
         t->mouse_x = static_cast<int32_t>(r->take(4));
         t->mouse_y = static_cast<int32_t>(r->take(4));
@@ -93,6 +118,7 @@ static bool read_turn(Reader* r, TurnRecord* t) {
     if ((t->flags & TURN_CHANGES) && read_changes(r, &t->changes, &t->change_bytes)) {
         if (t->changes == 0) r->ok = false;
     }
+    if (t->flags & TURN_PRESSES) read_presses(r, &t->presses, &t->press_bytes);
     if (t->flags & TURN_FRAME) t->digest = r->take(8);
     return r->ok;
 }
@@ -128,6 +154,26 @@ static bool is_held(KeyState k) { return k == ORVEX_KEY_DOWN || k == ORVEX_KEY_P
 static void apply_changes(KeyState* states, uint32_t count, const uint8_t* bytes) {
     for (uint32_t i = 0; i < count; ++i, bytes += 3) {
         states[get_le(bytes, 2)] = static_cast<KeyState>(bytes[2]);
+    }
+}
+
+static void apply_presses(PressCounts* presses, uint32_t count, const uint8_t* bytes) {
+    for (uint32_t i = 0; i < count; ++i, bytes += 4) {
+        presses_add(presses, static_cast<int32_t>(get_le(bytes, 2)),
+                    static_cast<uint32_t>(get_le(bytes + 2, 2)));
+    }
+}
+
+// A version 1 file kept no counts: from the aged states `before` and the turn's changes, a
+// key that reads pressed went down once, and so did one that reads released without having
+// been held (a tap within the turn). More presses within one turn are not known.
+static void read_v1_presses(PressCounts* presses, const KeyState* before, uint32_t count,
+                            const uint8_t* bytes) {
+    for (uint32_t i = 0; i < count; ++i, bytes += 3) {
+        const int32_t slot = static_cast<int32_t>(get_le(bytes, 2));
+        const KeyState now = static_cast<KeyState>(bytes[2]);
+        const bool tap = now == ORVEX_KEY_RELEASED && before[slot] == ORVEX_KEY_UP;
+        if (now == ORVEX_KEY_PRESSED || tap) presses_add(presses, slot, 1);
     }
 }
 
@@ -196,6 +242,17 @@ static bool flush_turns(void) {
     const size_t n = rec.used;
     rec.used = 0;
     return write_block(BLOCK_TURNS, n);
+}
+
+// The (slot, presses) entries of every slot pressed this turn; answers the end of the writing.
+static uint8_t* put_presses(uint8_t* p, const PressCounts* presses) {
+    p = put_le(p, static_cast<uint32_t>(presses->nb_touched), 2);
+    for (int32_t i = 0; i < presses->nb_touched; ++i) {
+        const uint16_t slot = presses->touched[i];
+        p = put_le(p, slot, 2);
+        p = put_le(p, presses->counts[slot], 2);
+    }
+    return p;
 }
 
 // The (slot, state) entries where `now` differs from `before`; answers the end of the writing.
@@ -332,6 +389,10 @@ static void recorder_end(void) {
         flags |= TURN_CHANGES;
         p = put_changes(p, rec.before.states, now.states);
     }
+    if (orvex.input.presses.nb_touched > 0) {
+        flags |= TURN_PRESSES;
+        p = put_presses(p, &orvex.input.presses);
+    }
     *start = flags;
     rec.turn_at = rec.used;
     rec.used = static_cast<size_t>(p - payload());
@@ -383,6 +444,7 @@ int32_t ORVEX_IsRecording(void) { return rec.file ? 1 : 0; }
 //------------------------------------------------------------------------------------------
 // A checked recording: the turn records of every turn block, back to back.
 struct Loaded {
+    uint32_t version;
     uint32_t seed, probe0, probe1, start_frame;
     InputSnapshot start;  // its mouse is the logical position
     uint8_t* turns_data;  // owned
@@ -430,6 +492,7 @@ static bool check_header(const uint8_t* d, size_t size, Loaded* out, std::string
         *why = "corrupt (the header's checksum does not match)";
         return false;
     }
+    out->version = version;
     out->seed = static_cast<uint32_t>(get_le(d + 12, 4));
     out->probe0 = static_cast<uint32_t>(get_le(d + 16, 4));
     out->probe1 = static_cast<uint32_t>(get_le(d + 20, 4));
@@ -455,7 +518,7 @@ static bool check_turns(const uint8_t* p, size_t n, Loaded* out) {
     Reader r = {p, p + n, true};
     TurnRecord t;
     while (r.p != r.end) {
-        if (!read_turn(&r, &t)) return false;
+        if (!read_turn(&r, &t, out->version)) return false;
         out->turns++;
         if (t.flags & TURN_FRAME) out->frames++;
     }
@@ -565,9 +628,10 @@ static bool load_recording(const char* path, Loaded* out, std::string* why) {
 static struct {
     bool active;
     Loaded file;
-    size_t cursor;       // next turn record in file.turns_data
-    uint32_t fed;        // turns fed so far
-    InputSnapshot live;  // the player's own input while the replay feeds the engine's
+    size_t cursor;             // next turn record in file.turns_data
+    uint32_t fed;              // turns fed so far
+    InputSnapshot live;        // the player's own input while the replay feeds the engine's
+    PressCounts live_presses;  // and the presses of the player's last turn
     bool live_valid;
     InputSnapshot stash;       // the replayed state, kept aside while the drain writes live input
     int32_t mouse_x, mouse_y;  // the replayed logical mouse position
@@ -676,13 +740,26 @@ static void replayer_begin(void) {
     put_input(&rep.live);  // the drain writes onto the player's own state
 }
 
+// The drain counted the player's presses: they go aside, and the recorded ones take their place
+// (before the turn's state changes are applied: a version 1 file's counts are read from them).
+static void feed_presses(const TurnRecord& t) {
+    PressCounts* presses = &orvex.input.presses;
+    presses_copy(&rep.live_presses, presses);
+    presses_clear(presses);
+    if (t.flags & TURN_PRESSES) apply_presses(presses, t.presses, t.press_bytes);
+    if (rep.file.version == 1 && (t.flags & TURN_CHANGES)) {
+        read_v1_presses(presses, rep.stash.states, t.changes, t.change_bytes);
+    }
+}
+
 static void replayer_end(void) {
     take_input(&rep.live);
     put_input(&rep.stash);
     Reader r = {rep.file.turns_data + rep.cursor, rep.file.turns_data + rep.file.turns_size, true};
     TurnRecord t;
-    read_turn(&r, &t);  // checked when the file was loaded
+    read_turn(&r, &t, rep.file.version);  // checked when the file was loaded
     rep.cursor = static_cast<size_t>(r.p - rep.file.turns_data);
+    feed_presses(t);
     if (t.flags & TURN_QUIT) orvex.input.quit = 1;
     if (t.flags & TURN_MOUSE) {
         rep.mouse_x = t.mouse_x;
@@ -749,6 +826,12 @@ KeyState ORVEX_GetLiveKeyState(int32_t scancode) {
     if (scancode < 0 || scancode >= ORVEX_MAX_KEYS) return ORVEX_KEY_UP;
     if (rep.active && rep.live_valid) return rep.live.states[scancode];
     return orvex.input.keys[scancode];
+}
+
+int32_t ORVEX_GetLiveKeyPresses(int32_t scancode) {
+    if (scancode < 0 || scancode >= ORVEX_MAX_KEYS) return 0;
+    if (rep.active && rep.live_valid) return rep.live_presses.counts[scancode];
+    return orvex.input.presses.counts[scancode];
 }
 
 bool record_replayed_mouse(int32_t* x, int32_t* y) {

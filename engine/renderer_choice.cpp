@@ -65,7 +65,8 @@ static SDL_Window* replace_window(SDL_Window* old) {
     char* title = SDL_strdup(SDL_GetWindowTitle(old));
     int w = 0, h = 0;
     SDL_GetWindowSize(old, &w, &h);
-    const uint32_t keep = SDL_WINDOW_RESIZABLE | SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN;
+    const uint32_t keep =
+        SDL_WINDOW_RESIZABLE | SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI;
     const uint32_t flags = SDL_GetWindowFlags(old) & keep;
     SDL_DestroyWindow(old);
     SDL_Window* fresh = SDL_CreateWindow(title ? title : "", SDL_WINDOWPOS_UNDEFINED,

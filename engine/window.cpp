@@ -6,8 +6,13 @@
 // that to the window manager, and where there is none (or on the offscreen driver) SDL would
 // go on believing the window still covers the display.
 //
-// Index: Reporting / Fullscreen / Icon
+// On a scaled display the window opens as large as its picture looks unscaled, by a whole
+// number so that the pixels stay sharp.
+//
+// Index: Reporting / Opening size / Fullscreen / Icon
 #include <SDL.h>
+
+#include <cmath>
 
 #include "engine_state.hpp"
 #include "log.hpp"
@@ -19,6 +24,47 @@ static bool has_window(const char* op) {
     if (orvex.video.window) return true;
     orvex_report_line("%s: the engine is not started\n", op);
     return false;
+}
+
+//------------------------------------------------------------------------------------------
+// Opening size
+//------------------------------------------------------------------------------------------
+constexpr float UNSCALED_DPI = 96.0f;  // what desktops count as 100%
+constexpr int32_t MAX_OPENING_SCALE = 16;
+
+static bool too_large(int64_t extent, int32_t usable) { return usable > 0 && extent > usable; }
+
+int32_t display_window_scale(float dpi, int32_t width, int32_t height, int32_t usable_w,
+                             int32_t usable_h) {
+    if (!(dpi > 0.0f)) return 1;  // unknown (NaN too)
+    const float times = std::round(dpi / UNSCALED_DPI);
+    int32_t scale = times >= MAX_OPENING_SCALE ? MAX_OPENING_SCALE
+                    : times < 1.0f             ? 1
+                                               : static_cast<int32_t>(times);
+    while (scale > 1 && (too_large(int64_t{width} * scale, usable_w) ||
+                         too_large(int64_t{height} * scale, usable_h)))
+        --scale;
+    return scale;
+}
+
+// Windows leaves a scaled display's enlarging to a program that declares itself DPI-aware
+// (quillow.exe does, in its manifest), and SDL's window there counts pixels: the display's
+// DPI says how much larger to open. Elsewhere the window system scales the window itself
+// (Wayland, macOS: the renderer's output then has more pixels than the window has units, and
+// the letterbox fills them), or SDL's DPI is the screen's physical one (X11), no setting.
+int32_t window_opening_scale(int32_t width, int32_t height) {
+#ifdef _WIN32
+    float dpi = 0.0f;
+    SDL_Rect usable = {};
+    if (SDL_GetDisplayDPI(0, nullptr, &dpi, nullptr) < 0 ||
+        SDL_GetDisplayUsableBounds(0, &usable) < 0)
+        return 1;
+    return display_window_scale(dpi, width, height, usable.w, usable.h);
+#else
+    (void)width;
+    (void)height;
+    return 1;
+#endif
 }
 
 //------------------------------------------------------------------------------------------

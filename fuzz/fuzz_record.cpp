@@ -8,7 +8,8 @@
 // Mutants mostly get their checksums set right again (LLVMFuzzerCustomMutator), so that the
 // fuzzer reaches the records behind them; the others test the checks themselves.
 // `fuzz_record --write-seeds DIR` records the valid seeds of fuzz/corpus/record through the
-// engine from scripted SDL events (fuzz/seeds.py runs it).
+// engine from scripted SDL events (fuzz/seeds.py runs it), in the current format; the
+// `regress-v1-*` seeds keep files of format version 1, which must still replay.
 //
 // Index: Scratch files / Frames / Feeding / Checksums / Seeds / Entry points
 #define XXH_INLINE_ALL
@@ -249,6 +250,26 @@ void pad(int32_t turn) {
     }
 }
 
+// Taps within one turn, several of one key: press counts above 1 beside a released state.
+void taps(int32_t turn) {
+    switch (turn) {
+    case 1:
+        for (int32_t i = 0; i < 3; ++i) {
+            push_key(SDL_SCANCODE_F12, true);
+            push_key(SDL_SCANCODE_F12, false);
+        }
+        break;
+    case 2:
+        push_button(SDL_BUTTON_LEFT, true, 1, 1);
+        push_button(SDL_BUTTON_LEFT, false, 1, 1);
+        push_key(SDL_SCANCODE_A, true);
+        push_key(SDL_SCANCODE_A, true, true);  // a repeat is no press
+        break;
+    case 3: push_key(SDL_SCANCODE_A, false); break;
+    default: break;
+    }
+}
+
 void quit(int32_t turn) {
     if (turn == 2) support::push_quit();
     if (turn == 3) push_key(SDL_SCANCODE_Q, true);  // a program may play on after a quit
@@ -275,6 +296,7 @@ constexpr SeedScript SEEDS[] = {
     {"held-at-start", 6, held_at_start},
     {"pad", 7, pad},
     {"quit", 4, quit},
+    {"taps", 4, taps},
     {"blocks", 90, many},
     {"long", MAX_FED + 4, idle},  // cut after MAX_FED turns
 };

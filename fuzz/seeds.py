@@ -295,7 +295,7 @@ def recordings():
         "bad-cut-second-block": blocks[:len(blocks) - 3000],
         "bad-flipped": bytes(flipped),
         "bad-version-0": keys[:8] + struct.pack("<I", 0) + keys[12:],
-        "bad-version-2": keys[:8] + struct.pack("<I", 2) + keys[12:],
+        "bad-version-3": keys[:8] + struct.pack("<I", 3) + keys[12:],
         "bad-block-too-long": keys[:start_length] + struct.pack("<I", 0x10001) +
                               keys[start_length + 4:],
         "bad-block-length-max": keys[:start_length] + struct.pack("<I", 0xFFFFFFFF) +

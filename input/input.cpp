@@ -139,3 +139,17 @@ bool input_pressed(const char* name) {
 bool input_released(const char* name) {
     return ask({"input_released", ORVEX_IsKeyReleased, came_up}, name);
 }
+
+int32_t input_presses(const char* name) {
+    const InputAction& action = input[find_action("input_presses", name)];
+    int32_t sum = 0;
+    for (int32_t b = 0; b < action.nb_binds; ++b) {
+        sum += ORVEX_GetKeyPresses(action.binds[b].scancode);
+    }
+    for (int32_t b = 0; b < action.nb_device_binds; ++b) {
+        const InputDeviceBind& bind = action.device_binds[b];
+        sum += bind.kind == INPUT_BIND_GAMEPAD_BUTTON ? ORVEX_GetGamepadButtonPresses(bind.button)
+                                                      : ORVEX_GetButtonPresses(bind.button);
+    }
+    return sum;
+}

@@ -1,11 +1,10 @@
 // The engine's own cost per turn with pacing off, on the offscreen video driver: one engine
-// The engine's own cost per turn with pacing off, on the offscreen video driver: one engine
-// turn on an empty queue (with no pad, and with one idle virtual pad), one presented frame of
-// a 640x480 target into a 640x480 window, lines drawn into that target (inside it and from
-// far beyond it), and a line of text drawn onto it. Each is measured next to a baseline doing
-// the same SDL work (for text, one rectangle of its size), and every benchmark counts heap
-// allocations per iteration (malloc is counted for the whole process, SDL and the GL driver
-// included).
+// turn on an empty queue (with no pad, and with one idle virtual pad) and with a few key taps
+// queued (their states and press counts), one presented frame of a 640x480 target into a
+// 640x480 window, lines drawn into that target (inside it and from far beyond it), and a line
+// of text drawn onto it. Each is measured next to a baseline doing the same SDL work (for
+// text, one rectangle of its size), and every benchmark counts heap allocations per iteration
+// (malloc is counted for the whole process, SDL and the GL driver included).
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 
@@ -57,6 +56,43 @@ static void BM_Cycle_OneIdlePad(benchmark::State& state) {
     ORVEX_Cycle();
 }
 BENCHMARK(BM_Cycle_OneIdlePad);
+
+// A turn whose queue holds `taps` key taps (down and up within the turn) on different keys:
+// the states and the press counts change, and the counts of the last turn are cleared.
+// Against pushing and polling the same events alone.
+static void push_taps(int64_t taps) {
+    SDL_Event e = {};
+    for (int64_t i = 0; i < taps; ++i) {
+        e.key.keysym.scancode = static_cast<SDL_Scancode>(SDL_SCANCODE_A + i);
+        e.type = e.key.type = SDL_KEYDOWN;
+        e.key.state = SDL_PRESSED;
+        SDL_PushEvent(&e);
+        e.type = e.key.type = SDL_KEYUP;
+        e.key.state = SDL_RELEASED;
+        SDL_PushEvent(&e);
+    }
+}
+
+static void BM_Baseline_PushAndPollKeyTaps(benchmark::State& state) {
+    SDL_Event e;
+    const uint64_t before = support::allocations();
+    for (auto _ : state) {
+        push_taps(state.range(0));
+        while (SDL_PollEvent(&e)) {}
+    }
+    count_allocations(state, before);
+}
+BENCHMARK(BM_Baseline_PushAndPollKeyTaps)->ArgName("taps")->Arg(1)->Arg(4);
+
+static void BM_Cycle_KeyTaps(benchmark::State& state) {
+    const uint64_t before = support::allocations();
+    for (auto _ : state) {
+        push_taps(state.range(0));
+        ORVEX_Cycle();
+    }
+    count_allocations(state, before);
+}
+BENCHMARK(BM_Cycle_KeyTaps)->ArgName("taps")->Arg(1)->Arg(4);
 
 //------------------------------------------------------------------------------------------
 // One presented frame, 640x480 target into a 640x480 window

@@ -1,5 +1,5 @@
 // The game's frame and its stage: the counter of wall turns, the table of stage pictures,
-// and game_frame, which answers the window and capture keys, updates the player, draws the current
+// and game_frame, which answers the window, capture and mute keys, updates the player, draws the current
 // picture as four shaken quadrants around a wobbling split point, draws the square and
 // presents the dithered canvas.
 
@@ -81,17 +81,18 @@ PxBlitArgs scene_quadrant(const PxImage* img, SplitPoint split, int32_t quadrant
 // Window keys
 //------------------------------------------------------------------------------------------
 // The window's controls follow the player's own keyboard, also while a replay feeds the game.
-static bool live_down(int32_t scancode) {
-    const KeyState k = ORVEX_GetLiveKeyState(scancode);
-    return k == ORVEX_KEY_DOWN || k == ORVEX_KEY_PRESSED;
-}
+// They act on presses, not on the turn's last edge: a key tapped within one turn (automation,
+// a frame hitch) still counts.
+static bool live_pressed(int32_t scancode) { return ORVEX_GetLiveKeyPresses(scancode) > 0; }
 
-static bool live_pressed(int32_t scancode) {
-    return ORVEX_GetLiveKeyState(scancode) == ORVEX_KEY_PRESSED;
+// Held at some time during the turn: held now, let go during it, or pressed during it, so
+// that Alt+Enter tapped at once counts however its four events fall across turns.
+static bool live_held_in_turn(int32_t scancode) {
+    return ORVEX_GetLiveKeyState(scancode) != ORVEX_KEY_UP || live_pressed(scancode);
 }
 
 void game_fullscreen_keys(void) {
-    const bool alt = live_down(SDL_SCANCODE_LALT) || live_down(SDL_SCANCODE_RALT);
+    const bool alt = live_held_in_turn(SDL_SCANCODE_LALT) || live_held_in_turn(SDL_SCANCODE_RALT);
     const bool enter = live_pressed(SDL_SCANCODE_RETURN) || live_pressed(SDL_SCANCODE_KP_ENTER);
     if (live_pressed(SDL_SCANCODE_F11) || (alt && enter)) {
         ORVEX_SetFullscreen(!ORVEX_IsFullscreen());
@@ -107,6 +108,10 @@ void game_capture_keys(void) {
     } else {
         ORVEX_StartGifCapture(nullptr);
     }
+}
+
+void game_sound_keys(void) {
+    if (live_pressed(SDL_SCANCODE_M)) ORVEX_SetMuted(!ORVEX_IsMuted());
 }
 
 //------------------------------------------------------------------------------------------
@@ -151,6 +156,7 @@ int32_t game_frame(void* user) {
     assert(player && "game_frame needs the Player record as the loop's user pointer");
     game_fullscreen_keys();
     game_capture_keys();
+    game_sound_keys();
     if (!scene_step(player)) {
         return 1;
     }

@@ -135,6 +135,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     set_window_icon();
+    ORVEX_SetPauseWhenHidden(1);  // minimised, the game stands still, silent and idle
     if (ORVEX_StartPlayback(&options) != 0) return 1;
     if (start_canvas() != 0) return start_failed();
     watch_stop();

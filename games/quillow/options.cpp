@@ -12,8 +12,9 @@ static const char USAGE[] =
     "mouse button) to move the square; seven wall turns end the game.\n"
     "\n" ORVEX_GAME_OPTIONS_HELP
     "\n"
-    "While playing: F11 or Alt+Enter switches fullscreen, F12 saves a screenshot and F9\n"
-    "starts or stops an animated GIF (both go to your pictures folder, under Quillow).\n";
+    "While playing: F11 or Alt+Enter switches fullscreen, M mutes or unmutes the sound,\n"
+    "F12 saves a screenshot and F9 starts or stops an animated GIF (both go to your\n"
+    "pictures folder, under Quillow).\n";
 
 int32_t parse_options(int32_t argc, const char* const* argv, GameOptions* options) {
     const ORVEX_CommandLineArgs args = {

@@ -2,8 +2,8 @@
 // from the engine's device states.
 //
 // Register an action, bind up to four scancodes and up to eight pad or mouse buttons, then
-// ask whether it is down, up, pressed or released this frame; each question is answered over
-// every bind of every kind. Touch arrives as the left mouse button. An unknown name, a full
+// ask whether it is down, up, pressed or released this frame, or how many presses it had;
+// each question is answered over every bind of every kind. Touch arrives as the left mouse button. An unknown name, a full
 // table or a code outside the engine's tables is a programming error: it stops the program
 // through an assertion.
 #pragma once
@@ -47,3 +47,7 @@ bool input_down(const char* name);      // some bound key or button is held
 bool input_up(const char* name);        // some bound key or button is not held
 bool input_pressed(const char* name);   // some bound key or button went down this frame
 bool input_released(const char* name);  // some bound key or button came up this frame
+// Presses of the bound keys and buttons in the last turn, summed over every bind (see
+// ORVEX_GetKeyPresses): a tap that went down and up within one turn counts though
+// input_pressed misses it. A key bound twice counts twice.
+int32_t input_presses(const char* name);

@@ -4,9 +4,37 @@
 // creates through SDL and releases it in ORVEX_Quit. Results: 0 on success and -1 on failure;
 // operations that register a resource return its id, 0 on failure; queries return their value.
 // Records that an operation takes begin with `reserved`, which is never read: build them with
-// designated initialisers; every field you do not mention is zero.
+// designated initialisers. A field you do not mention takes the default written beside it:
+// zero for most, and the value that does what the call is for where zero would do nothing
+// (a sound's volume 1, an image's whole extent at scale 1, an opaque colour); a zero you
+// write still means zero.
 //
-// Index: Limits and constants / Configuration, start-up and shutdown /
+// A complete program: a window of 320 x 240 pixels shown twice as large, an orange box on
+// black, until the window is closed. ORVEX_Init makes the program's own folder the working
+// directory, so relative paths (images, sounds, music) are read from beside the program.
+//
+//     #include <orvex/orvex.hpp>
+//
+//     static int32_t frame(void*) {  // once a turn; non-zero ends the loop
+//         ORVEX_DrawBegin();
+//         ORVEX_SetDrawColor8(0, 0, 0, 255);
+//         ORVEX_ScreenClear();
+//         const ORVEX_ColorArgs orange = {.r = 1, .g = 0.5f, .b = 0};
+//         ORVEX_SetDrawColor(&orange);
+//         const ORVEX_DrawRectangleArgs box = {.x = 150, .y = 110, .w = 20, .h = 20, .fill = 1};
+//         ORVEX_DrawRectangle(&box);
+//         ORVEX_DrawEnd();
+//         return 0;
+//     }
+//
+//     int main() {
+//         const ORVEX_Config config = {.width = 320, .height = 240, .scale = 2, .fps = 60};
+//         if (ORVEX_Init(&config) != 0) return 1;
+//         ORVEX_MainLoop(frame, nullptr);  // until the window is closed
+//         ORVEX_Quit();
+//     }
+//
+// Index: Version / Limits and constants / Configuration, start-up and shutdown /
 //        Frame loop, events and device state / Frame presentation /
 //        Resource registry and hot reload / Audio / Renderer drawing
 #pragma once
@@ -17,6 +45,18 @@
 struct SDL_Texture;
 struct SDL_Renderer;
 struct Mix_Chunk;
+
+//------------------------------------------------------------------------------------------
+// Version
+//------------------------------------------------------------------------------------------
+// The engine's version: the one number of the engine, the game and their packages (the build
+// reads it from these lines). In 0.x a new minor version may change the interface.
+#define ORVEX_VERSION_MAJOR 0
+#define ORVEX_VERSION_MINOR 2
+#define ORVEX_VERSION_PATCH 0
+
+// "MAJOR.MINOR.PATCH" of the library linked, which may differ from the header compiled.
+const char* ORVEX_GetVersion(void);
 
 //------------------------------------------------------------------------------------------
 // Limits and constants
@@ -48,8 +88,10 @@ struct ORVEX_Config {
 // instead, ORVEX_Init's too when set before it; null restores the default (stderr; stdout
 // for the files a capture saved; SDL's log for SDL's own failures).
 void ORVEX_SetLogCallback(void (*fn)(void* user, const char* line), void* user);
-int32_t ORVEX_Init(const ORVEX_Config* config);  // 0, or -1 after logging the cause
-void ORVEX_Quit(void);                           // releases everything; safe to call twice
+// Starts SDL, the window, renderer and audio, and makes the program's folder the working
+// directory (relative paths are read from there). 0, or -1 after logging the cause.
+int32_t ORVEX_Init(const ORVEX_Config* config);
+void ORVEX_Quit(void);  // releases everything; safe to call twice
 // The renderer, for modules that draw with SDL (px); null before start-up.
 SDL_Renderer* ORVEX_GetRenderer(void);
 // A count that changes whenever the renderer is created or destroyed. SDL destroys a
@@ -105,6 +147,15 @@ int32_t ORVEX_ShouldQuit(void);                 // 1 once a quit event arrived
 KeyState ORVEX_GetGamepadButtonState(int32_t button);
 int32_t ORVEX_GetGamepadCount(void);  // pads open now
 
+// Presses in the last turn: how many times a key, mouse button or pad button went down during
+// the last ORVEX_Cycle's drain (key repeats are no presses; each pad's press of a button counts).
+// The states above keep only the last edge, so a press and release within one turn reads as
+// released; these keep the press: act on a count above 0 and a tap of any length works.
+// Numbers outside the state tables answer 0; counts stop at 65535.
+int32_t ORVEX_GetKeyPresses(int32_t scancode);
+int32_t ORVEX_GetButtonPresses(int32_t button);
+int32_t ORVEX_GetGamepadButtonPresses(int32_t button);
+
 //------------------------------------------------------------------------------------------
 // Record and replay
 //------------------------------------------------------------------------------------------
@@ -130,9 +181,11 @@ int32_t ORVEX_IsRecording(void);  // 1 while recording
 // newer file is refused with one line on stderr and -1, and nothing changes.
 int32_t ORVEX_ReplayInput(const char* path);
 int32_t ORVEX_IsReplaying(void);  // 1 from ORVEX_ReplayInput until live input takes over
-// The keyboard as the player holds it: ORVEX_GetKeyState, except during a replay, which these
-// keys still follow (for the program's own controls: fullscreen, captures).
+// The keyboard as the player holds it: ORVEX_GetKeyState and ORVEX_GetKeyPresses, except
+// during a replay, which these keys still follow (for the program's own controls: fullscreen,
+// captures). A recording keeps each turn's press counts too, so a replay answers them again.
 KeyState ORVEX_GetLiveKeyState(int32_t scancode);
+int32_t ORVEX_GetLiveKeyPresses(int32_t scancode);
 
 // The digest of the frame this turn presents (px_render hands in its own): kept with the
 // turn while recording; compared with the recorded one while replaying, where the first frame
@@ -258,6 +311,17 @@ int32_t ORVEX_SetFullscreen(int32_t on);
 int32_t ORVEX_IsFullscreen(void);  // 1 while fullscreen, else 0 (also before start-up)
 int32_t ORVEX_SetWindowIcon(const ORVEX_WindowIconArgs* args);  // 0, or -1 after logging
 
+// Resting while the window is hidden, off at first. When on, ORVEX_MainLoop runs no turn
+// while the window is minimised or hidden: no ORVEX_Cycle, no frame, nothing presented or
+// recorded. Playing music and sounds pause (what the program paused itself stays paused) and
+// the loop sleeps until the window system has news. Events that arrive meanwhile are kept
+// for the next turn (a key let go while hidden reads released there; a quit still ends the
+// loop). Once the window shows again, sound resumes and the frame pacing starts afresh, so
+// the game neither rushes to catch up nor counts the time away. In a browser the page's
+// display frames stop while its tab is hidden, and with them the loop; the page suspends
+// its audio (web/page does) and the pacing starts afresh when the tab comes back.
+void ORVEX_SetPauseWhenHidden(int32_t on);  // on != 0 rests, 0 runs turns regardless
+
 //------------------------------------------------------------------------------------------
 // Resource registry and hot reload
 //------------------------------------------------------------------------------------------
@@ -334,25 +398,31 @@ struct ORVEX_PlaySoundArgs {
     int32_t reserved = 0;
     ResourceId id = 0;  // a sound entry
     int32_t loops = 0;  // extra repetitions, -1 for endless
-    float volume = 0;   // 1.0 is full volume
+    float volume = 1;   // 1.0 is full volume
 };
 
 bool ORVEX_IsAudioOpen(void);  // whether start-up opened the audio device (and it is still open)
 int32_t ORVEX_PlayMusic(const char* path, int32_t loops);  // restarts from the beginning
 void ORVEX_StopMusic(void);
 int32_t ORVEX_PlaySound(const ORVEX_PlaySoundArgs* args);  // on the first free channel
+// Mute silences everything the device plays, music and every channel (also what starts
+// while muted), without touching the volumes a program set: unmuting plays them as before.
+// A setting of the program, kept across ORVEX_Quit and ORVEX_Init; off at first.
+void ORVEX_SetMuted(int32_t on);  // on != 0 mutes, 0 unmutes
+int32_t ORVEX_IsMuted(void);      // 1 while muted, else 0
 
 //------------------------------------------------------------------------------------------
 // Renderer drawing (onto the current render target, in the draw colour)
 //------------------------------------------------------------------------------------------
 struct ORVEX_DrawImageArgs {
     int32_t reserved = 0;
-    ResourceId id = 0;       // an image entry
-    int32_t x = 0, y = 0;    // destination, target pixels
-    int32_t ix = 0, iy = 0;  // top-left of the source rectangle
-    int32_t w = 0, h = 0;    // source size; ORVEX_WHOLE_IMAGE for all of it; negative mirrors
-    float rotation = 0;      // fraction of a full turn, clockwise
-    float scale_x = 0, scale_y = 0;  // negative mirrors
+    ResourceId id = 0;               // an image entry
+    int32_t x = 0, y = 0;            // destination, target pixels
+    int32_t ix = 0, iy = 0;          // top-left of the source rectangle
+    int32_t w = ORVEX_WHOLE_IMAGE;   // source size; ORVEX_WHOLE_IMAGE for all of it; negative
+    int32_t h = ORVEX_WHOLE_IMAGE;   // mirrors
+    float rotation = 0;              // fraction of a full turn, clockwise
+    float scale_x = 1, scale_y = 1;  // negative mirrors
     uint8_t centered = 0;            // (x, y) is the centre
     uint8_t flip_x = 0, flip_y = 0;
 };
@@ -366,7 +436,8 @@ struct ORVEX_DrawRectangleArgs {
 
 struct ORVEX_ColorArgs {
     int32_t reserved = 0;
-    float r = 0, g = 0, b = 0, a = 0;  // 0..1; a negative component keeps the current one
+    float r = 0, g = 0, b = 0;  // 0..1; a negative component keeps the current one
+    float a = 1;                // opaque unless said otherwise
 };
 
 struct ORVEX_DrawTextArgs {

@@ -6,8 +6,8 @@
 // copies it onto the current render target. Drawing needs no set-up; only px_render needs
 // px_init (after ORVEX_Init). Caller errors stop the program through an assertion.
 //
-// Index: Limits and records / Start and stop / Canvas state / Colour table settings / Helpers /
-//        Drawing / Presentation
+// Index: Limits and records / Start and stop / Canvas state / Colour table settings /
+//        Picture files / Helpers / Drawing / Presentation
 #pragma once
 
 #include <cstdint>
@@ -26,8 +26,8 @@ struct PxColor {
     int32_t dither;       // 0 none, else dither - 1 (low 8 bits) is the dither threshold
 };
 
-// Argument records default every field to zero, so designated initialisers may name only
-// the fields they set.
+// Argument records default every field to zero (a text's scale to 1), so designated
+// initialisers may name only the fields they set.
 struct PxRemapArgs {
     int32_t reserved = 0;
     int32_t c0 = 0;  // colour index to set, or -1 for all (with c1 = -1: clear all)
@@ -89,6 +89,19 @@ uint8_t px_get(int32_t x, int32_t y);                      // 0 outside the canv
 void px_remap(PxRemapArgs args);         // draw remap
 void px_dither_remap(PxRemapArgs args);  // dither threshold substitute
 void px_transparent(PxTransparentArgs args);
+
+//------------------------------------------------------------------------------------------
+// Picture files
+//------------------------------------------------------------------------------------------
+// A PNG, JPEG, QOI or BMP file (told by its content) as a canvas image, read and decoded by the
+// engine (no start-up needed; relative paths are read from the working directory, which
+// ORVEX_Init makes the program's folder). Opaque pixels become their luma (0.299 R + 0.587 G
+// + 0.114 B, rounded, 0..255: the grey ramp of the default colour table); pixels with alpha
+// below 128 become `transparent`. 0, or -1 after one line naming the path and the reason (a
+// missing, cut, damaged or oversized file, one that is no regular file), with *out empty
+// ({0, 0, nullptr}). *out is overwritten, not freed: free an earlier image first.
+int32_t px_load_image(const char* path, uint8_t transparent, PxImage* out);
+void px_free_image(PxImage* image);  // frees what px_load_image made; null-safe; *image empty
 
 //------------------------------------------------------------------------------------------
 // Helpers

@@ -30,7 +30,7 @@ screenshot_is_the_window() {
   id="$(wait_for_window Quillow 15)" || { app_stderr >&2; return 1; }
   focus_window "$id" || return 1
   sleep 1
-  key_tap F12 || return 1
+  key_flick F12 || return 1
   local png="" i
   for i in $(seq 100); do
     png="$(find "$pictures" -name 'quillow-*.png' 2>/dev/null | head -n1)"

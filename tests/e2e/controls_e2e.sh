@@ -67,13 +67,13 @@ fullscreen_and_back() {
   focus_window "$id" || return 1
   key_tap F11 || return 1
   expect_fullscreen "$id" "F11" || return 1
-  key_tap F11 || return 1
-  expect_windowed "$id" "F11 again" || return 1
+  key_flick F11 || return 1
+  expect_windowed "$id" "F11 again (a flick)" || return 1
   focus_window "$id" || return 1
   key_tap alt+Return || return 1
   expect_fullscreen "$id" "Alt+Enter" || return 1
-  key_tap alt+Return || return 1
-  expect_windowed "$id" "Alt+Enter again" || return 1
+  key_flick alt+Return || return 1
+  expect_windowed "$id" "Alt+Enter again (a flick)" || return 1
   app_running || { echo "e2e: the game ended on its own" >&2; app_stderr >&2; return 1; }
 }
 

@@ -200,9 +200,11 @@ window_name() { xdotool getwindowname "$1"; }
 focus_window() { xdotool windowfocus --sync "$1"; }
 key_down() { xdotool keydown "$1"; }
 key_up() { xdotool keyup "$1"; }
-# key_tap KEY: held for a fifth of a second, as a hand would; a press and release within one
-# frame read as a release alone.
+# key_tap KEY: held for a fifth of a second, as a hand would.
 key_tap() { xdotool keydown "$1" && sleep 0.2 && xdotool keyup "$1"; }
+# key_flick KEY: pressed and released at once, as automation does: both land within one frame,
+# which the game's own controls count as a press.
+key_flick() { xdotool key "$1"; }
 
 # mouse_down ID X Y / mouse_up: the left button, pressed at window pixel (X, Y).
 mouse_down() { xdotool mousemove --window "$1" "$2" "$3" mousedown 1; }

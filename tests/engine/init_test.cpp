@@ -48,6 +48,14 @@ TEST_F(Startup, KeepsACopyOfTheConfigurationButNotTheTitle) {
     EXPECT_EQ(orvex.time.frame_count, 0u);
 }
 
+// The library linked answers the version of the header compiled against it, needing no start.
+TEST(Version, TheLibraryAnswersTheHeadersVersion) {
+    const std::string expected = std::to_string(ORVEX_VERSION_MAJOR) + "." +
+                                 std::to_string(ORVEX_VERSION_MINOR) + "." +
+                                 std::to_string(ORVEX_VERSION_PATCH);
+    EXPECT_EQ(ORVEX_GetVersion(), expected);
+}
+
 TEST_F(Startup, MakesTheProgramsDirectoryTheWorkingDirectory) {
     std::filesystem::current_path(std::filesystem::temp_directory_path());
     start();

@@ -206,6 +206,30 @@ TEST_F(InputActions, ButtonsHaveTheirOwnRoomBesideTheFourKeysAndGoWithAClear) {
     EXPECT_EQ(input[0].device_binds[0].button, 2);
 }
 
+// Presses are summed over every bind of every kind (a key bound twice counts twice), and a tap
+// within one turn counts though input_pressed misses it; other actions' binds add nothing.
+TEST_F(InputActions, PressesAreSummedOverEveryBindOfTheAction) {
+    input_new_action("jump");
+    for (int32_t key : {KEY_A, KEY_B, KEY_B}) input_bind_scancode("jump", key);
+    input_bind_mouse_button("jump", SDL_BUTTON_LEFT);
+    input_bind_gamepad_button("jump", SDL_CONTROLLER_BUTTON_A);
+    input_new_action("other");
+    input_bind_scancode("other", KEY_C);
+    VirtualPad pad;
+    ORVEX_Cycle();
+    const int32_t id = SDL_JoystickGetDeviceInstanceID(0);
+    push_key(KEY_A, true), push_key(KEY_A, false), push_key(KEY_C, true);
+    ORVEX_Cycle();
+    EXPECT_EQ(input_presses("jump"), 1);
+    EXPECT_FALSE(input_pressed("jump"));
+    EXPECT_EQ(input_presses("other"), 1);
+    push_key(KEY_B, true), push_button(SDL_BUTTON_LEFT, true);
+    push_pad_button(id, SDL_CONTROLLER_BUTTON_A, true), push_pad_button(id, 1, true);
+    ORVEX_Cycle();
+    EXPECT_EQ(input_presses("jump"), 4);  // B twice, the button and the pad's A, not its B
+    EXPECT_EQ(input_presses("other"), 0);
+}
+
 //------------------------------------------------------------------------------------------
 // Caller errors stop the program
 //------------------------------------------------------------------------------------------
@@ -230,6 +254,7 @@ TEST_F(InputErrors, AnUnknownNamePrintsItThenStops) {
     EXPECT_DEATH(input_up("mov"), "input_up: bind 'mov' not found\n");
     EXPECT_DEATH(input_pressed("moved"), "input_pressed: bind 'moved' not found\n");
     EXPECT_DEATH(input_released(""), "input_released: bind '' not found\n");
+    EXPECT_DEATH(input_presses("jump"), "input_presses: bind 'jump' not found\n");
     EXPECT_DEATH(input_clear("x"), "input_clear: bind 'x' not found\n");
     EXPECT_DEATH(input_bind_scancode("x", 4), "input_bind_scancode: bind 'x' not found\n");
 }

@@ -106,6 +106,9 @@ TEST_F(AudioOn, TheVolumeStaysWithTheSound) {
         EXPECT_EQ(ORVEX_PlaySound(&args), 0);
         EXPECT_EQ(Mix_VolumeChunk(chunk, -1), expected) << volume;
     }
+    const ORVEX_PlaySoundArgs only_id = {.id = id};  // after an explicit 0: the default is full
+    EXPECT_EQ(ORVEX_PlaySound(&only_id), 0);
+    EXPECT_EQ(Mix_VolumeChunk(chunk, -1), 128);
     ORVEX_PlaySoundArgs wild = sound(id, std::numeric_limits<float>::infinity());
     EXPECT_EQ(ORVEX_PlaySound(&wild), 0);
     EXPECT_EQ(Mix_VolumeChunk(chunk, -1), 128);  // the mixer caps it

@@ -122,6 +122,16 @@ TEST_F(Draw, TheColourStartsOpaqueBlackAndNegativeComponentsKeepIt) {
     EXPECT_FLOAT_EQ(orvex.draw_color.g, 0.5f);
 }
 
+// A colour naming only r, g and b is opaque; an alpha of 0 written is transparent.
+TEST_F(Draw, AColourWithoutAlphaIsOpaqueAndAWrittenZeroIsNot) {
+    const ORVEX_ColorArgs rgb = {.r = 1.0f, .g = 0.5f, .b = 0.0f};
+    EXPECT_EQ(ORVEX_SetDrawColor(&rgb), 0);
+    EXPECT_EQ(renderer_color(), (Rgba{255, 127, 0, 255}));
+    const ORVEX_ColorArgs clear = {.r = 1.0f, .g = 0.5f, .b = 0.0f, .a = 0.0f};
+    EXPECT_EQ(ORVEX_SetDrawColor(&clear), 0);
+    EXPECT_EQ(renderer_color(), (Rgba{255, 127, 0, 0}));
+}
+
 TEST_F(Draw, EightBitColoursKeepOnlyTheLowEightBits) {
     EXPECT_EQ(ORVEX_SetDrawColor8(255, 128, 0, 255), 0);
     EXPECT_FLOAT_EQ(orvex.draw_color.r, 1.0f);
@@ -168,6 +178,31 @@ TEST_F(Draw, TheWholeImageLandsAtItsOwnSize) {
     EXPECT_EQ(at(9, 20), NONE);
     EXPECT_EQ(at(42, 20), NONE);
     EXPECT_EQ(at(10, 52), NONE);
+}
+
+// A record naming only the image and where draws all of it at scale 1; a size or scale of 0
+// written draws nothing, and says nothing.
+TEST_F(Draw, UnmentionedFieldsDrawTheWholeImageAtScaleOneAndWrittenZerosDrawNothing) {
+    ORVEX_SetDrawColor8(255, 255, 255, 255);
+    const struct {
+        const char* name;
+        ORVEX_DrawImageArgs args;
+        bool drawn;
+    } cases[] = {
+        {"id and x", {.id = image, .x = 10}, true},
+        {"w = 0", {.id = image, .x = 10, .w = 0}, false},
+        {"h = 0", {.id = image, .x = 10, .h = 0}, false},
+        {"scale_x = 0", {.id = image, .x = 10, .scale_x = 0}, false},
+        {"scale_y = 0", {.id = image, .x = 10, .scale_y = 0}, false},
+    };
+    for (const auto& c : cases) {
+        SDL_RenderClear(ORVEX_GetRenderer());
+        EXPECT_EQ(stderr_of([&] { EXPECT_EQ(draw(c.args), 0) << c.name; }), "") << c.name;
+        EXPECT_EQ(at(10, 0), c.drawn ? (Source{0, 0}) : NONE) << c.name;
+        EXPECT_EQ(at(41, 31), c.drawn ? (Source{31, 31}) : NONE) << c.name;
+        EXPECT_EQ(at(42, 0), NONE) << c.name;
+        EXPECT_EQ(at(10, 32), NONE) << c.name;
+    }
 }
 
 TEST_F(Draw, ANegativeScaleMirrorsToTheLeftOfThePointAndAFlipCancelsIt) {

@@ -53,21 +53,8 @@ void write_jpeg(const std::string& path, int32_t w, int32_t h) {
     SDL_FreeSurface(s);
 }
 
-// The simplest valid QOI stream: the header, one QOI_OP_RGBA per pixel, the end marker.
-Bytes qoi(int32_t w, int32_t h) {
-    Bytes b = {'q', 'o', 'i', 'f'};
-    for (uint32_t v : {uint32_t(w), uint32_t(h)}) {
-        b.insert(b.end(), {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)});
-    }
-    b.insert(b.end(), {4, 0});
-    for (int32_t y = 0; y < h; ++y) {
-        for (int32_t x = 0; x < w; ++x) {
-            const uint32_t c = pattern(x, y, w);
-            b.insert(b.end(), {0xFF, uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c), 0xFF});
-        }
-    }
-    b.insert(b.end(), {0, 0, 0, 0, 0, 0, 0, 1});
-    return b;
+Bytes pattern_qoi(int32_t w, int32_t h) {
+    return qoi(w, h, [w](int32_t x, int32_t y) { return pattern(x, y, w); });
 }
 
 Bytes pattern_bmp(int32_t w, int32_t h) {
@@ -123,7 +110,7 @@ protected:
 TEST_F(Images, PngJpegQoiAndBmpFilesLoadWithTheirSizeAndColours) {
     write_png(dir / "a.png", 24, 10);
     write_jpeg(dir / "b.jpg", 32, 16);
-    write_file(dir / "c.qoi", qoi(20, 6));
+    write_file(dir / "c.qoi", pattern_qoi(20, 6));
     write_file(dir / "d.bmp", pattern_bmp(18, 7));
     expect_pattern(ORVEX_LoadResource((dir / "a.png").c_str()), 24, 10, "PNG");
     expect_pattern(ORVEX_LoadResource((dir / "b.jpg").c_str()), 32, 16, "JPEG");
@@ -134,7 +121,7 @@ TEST_F(Images, PngJpegQoiAndBmpFilesLoadWithTheirSizeAndColours) {
 
 TEST_F(Images, TheContentDecidesTheDecoderAndTheNameStillDecidesTheType) {
     write_png(dir / "png.bmp", 8, 4);
-    write_file(dir / "qoi.JPG", qoi(6, 4));
+    write_file(dir / "qoi.JPG", pattern_qoi(6, 4));
     expect_pattern(ORVEX_LoadResource((dir / "png.bmp").c_str()), 8, 4, "PNG named .bmp");
     expect_pattern(ORVEX_LoadResource((dir / "qoi.JPG").c_str()), 6, 4, "QOI named .JPG");
     write_png(dir / "pic.bin", 8, 4);
@@ -195,7 +182,7 @@ TEST_F(Images, HeadersDeclaringMoreThanTheFileOrTheRendererCanHoldAreRefused) {
     wide_png[16] = uint8_t(too_wide >> 24), wide_png[17] = uint8_t(too_wide >> 16);
     wide_png[18] = uint8_t(too_wide >> 8), wide_png[19] = uint8_t(too_wide);
     wide_png[20] = wide_png[21] = wide_png[22] = 0, wide_png[23] = 1;
-    Bytes huge_qoi = qoi(2, 2);
+    Bytes huge_qoi = pattern_qoi(2, 2);
     huge_qoi[6] = 0x10;  // 4096 x 2 pixels in 42 bytes
     huge_qoi[7] = 0;
     Bytes zero_jpeg = {0xFF, 0xD8, 0xFF, 0xC0, 0, 11, 8, 0, 0, 0, 16, 1, 1, 0x11, 0};

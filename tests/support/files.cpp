@@ -161,6 +161,22 @@ Bytes solid_bmp(int32_t w, int32_t h, uint32_t rgb) {
     return bmp(w, h, [rgb](int32_t, int32_t) { return rgb; });
 }
 
+Bytes qoi(int32_t w, int32_t h, const std::function<uint32_t(int32_t, int32_t)>& pixel) {
+    Bytes b = {'q', 'o', 'i', 'f'};
+    for (uint32_t v : {uint32_t(w), uint32_t(h)}) {
+        b.insert(b.end(), {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)});
+    }
+    b.insert(b.end(), {4, 0});
+    for (int32_t y = 0; y < h; ++y) {
+        for (int32_t x = 0; x < w; ++x) {
+            const uint32_t c = pixel(x, y);
+            b.insert(b.end(), {0xFF, uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c), 0xFF});
+        }
+    }
+    b.insert(b.end(), {0, 0, 0, 0, 0, 0, 0, 1});
+    return b;
+}
+
 //------------------------------------------------------------------------------------------
 // Sounds
 //------------------------------------------------------------------------------------------

@@ -58,6 +58,9 @@ uint32_t get_le(const uint8_t* p, int bytes);
 // A 24-bit uncompressed BMP; pixel(x, y) gives 0xRRGGBB.
 Bytes bmp(int32_t w, int32_t h, const std::function<uint32_t(int32_t, int32_t)>& pixel);
 Bytes solid_bmp(int32_t w, int32_t h, uint32_t rgb = 0xFFFFFF);
+// The simplest valid QOI stream: the header, one QOI_OP_RGBA per pixel (opaque), the end
+// marker; pixel(x, y) gives 0xRRGGBB.
+Bytes qoi(int32_t w, int32_t h, const std::function<uint32_t(int32_t, int32_t)>& pixel);
 
 //------------------------------------------------------------------------------------------
 // Sounds

@@ -1,7 +1,8 @@
 // Plays the browser build in a real headless chromium, as a player would: the page must
 // show its first frame, a 640x480 picture of exactly two colours, play music (starting with
 // the first key press where autoplay is blocked), move the square while Space or a touch is
-// held, advance the stage at each wall, end the game after the last one, and log no error.
+// held, advance the stage at each wall, mute with M or its button, end the game after the
+// last one, and log no error.
 //
 // usage: node page_test.js SITE [--no-webgl] [--no-simd]
 //   --no-webgl  run chromium without WebGL: the page must fall back to SDL's software renderer
@@ -156,6 +157,39 @@ async function touchMoves(page) {
   await releaseStops(page, () => page.touch('touchEnd', x, y), 'the touch', 2);
 }
 
+// The corner's buttons are icons drawn in SVG, named for screen readers, with no character
+// a font may lack; M and the mute button silence the game and give its sound back.
+async function muteControls(page) {
+  for (const id of ['mute', 'fullscreen']) {
+    const b = await page.evaluate(`JSON.stringify((() => { const b = document.getElementById('${id}');
+      return { svg: !!b.querySelector('svg'), label: b.getAttribute('aria-label'), text: b.textContent.trim() }; })())`)
+      .then(JSON.parse);
+    check(b.svg && !!b.label && b.text === '', `the ${id} button is an SVG icon with an aria-label`,
+      JSON.stringify(b));
+  }
+  const tapM = async () => {
+    await page.key('keyDown', 'KeyM', 'm', 77);
+    await framesLater(page, 2);
+    await page.key('keyUp', 'KeyM', 'm', 77);
+    return framesLater(page, 4);
+  };
+  const loudness = () => page.evaluate(LOUDNESS(600));
+  const pressed = () => page.evaluate("document.getElementById('mute').getAttribute('aria-pressed')");
+  const muted = await tapM();
+  const quiet = await loudness();
+  check(muted.muted && quiet === 0 && (await pressed()) === 'true',
+    'M mutes the game, and the button shows it', `muted ${muted.muted}, rms ${quiet}`);
+  const back = await tapM();
+  const loud = await loudness();
+  check(!back.muted && loud > 0.01 && (await pressed()) === 'false', 'M again gives the sound back',
+    `muted ${back.muted}, rms ${loud}`);
+  await page.evaluate("document.getElementById('mute').click()");
+  const clicked = await status(page);
+  await page.evaluate("document.getElementById('mute').click()");
+  const again = await status(page);
+  check(clicked.muted && !again.muted, 'the mute button mutes and unmutes');
+}
+
 async function playThrough(page) {
   await page.key('keyDown');
   const deadline = Date.now() + 3 * WALL_LIMIT_MS;
@@ -195,6 +229,7 @@ async function main() {
     await crossing(page, 'Space', 1, pressedAt);
     await releaseStops(page, () => page.key('keyUp'), 'Space', 1);
     await touchMoves(page);
+    await muteControls(page);
     await playThrough(page);
     const errors = pageErrors(page);
     check(errors.length === 0, 'nothing was logged as an error', errors.slice(0, 5).join(' | '));

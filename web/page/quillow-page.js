@@ -3,6 +3,8 @@
 // or, without a usable WebGL, on its software renderer, scales the 640x480 canvas by whole
 // numbers in the middle of the black page, and shows the end of the game.
 //
+// The corner holds a mute button (the M key in the game does the same) and a fullscreen one.
+//
 // Query options, for trying things out: ?module=simd128|scalar  ?renderer=webgl|software
 //
 // window.quillow answers what the game is doing (status()) and when the first frame came.
@@ -175,6 +177,30 @@
   }
 
   //-----------------------------------------------------------------------------------------
+  // Mute
+  //-----------------------------------------------------------------------------------------
+  // The game keeps the mute (its M key toggles it); the button asks it and sets it. After M
+  // the button follows once the game's next turns have read the key.
+  const game = () => (window.Module && window.Module.calledRun ? window.Module : null);
+  const isMuted = () => !!(game() && game()._quillow_muted());
+
+  function showMute() {
+    el('mute').setAttribute('aria-pressed', String(isMuted()));
+  }
+
+  function setUpMute() {
+    const button = el('mute');
+    button.addEventListener('click', () => {
+      if (game()) game()._quillow_set_muted(isMuted() ? 0 : 1);
+      showMute();
+      canvas.focus();  // Space must keep reaching the game
+    });
+    const later = () => requestAnimationFrame(() => requestAnimationFrame(() => requestAnimationFrame(showMute)));
+    for (const type of ['keydown', 'keyup'])
+      document.addEventListener(type, (e) => { if (e.code === 'KeyM') later(); });
+  }
+
+  //-----------------------------------------------------------------------------------------
   // The game
   //-----------------------------------------------------------------------------------------
   const quillow = {
@@ -191,6 +217,7 @@
         stage: m._quillow_stage(),
         music: m.UTF8ToString(m._quillow_music()),
         renderer: m.UTF8ToString(m._quillow_renderer()),
+        muted: m._quillow_muted() !== 0,
         ended: quillow.exitStatus !== null,
       };
     },
@@ -227,6 +254,8 @@
     if (window.Module._quillow_frames && window.Module._quillow_frames() > 0) {
       quillow.firstFrameAt = performance.now();
       el('loading').hidden = true;
+      el('mute').hidden = false;
+      showMute();
       showHint();
       return;
     }
@@ -298,6 +327,7 @@
   window.addEventListener('resize', fit);
   el('again').addEventListener('click', () => window.location.reload());
   setUpFullscreen();
+  setUpMute();
   canvas.focus();
   start().catch((e) => fail(e.message || String(e)));
 })();
