@@ -35,7 +35,6 @@ void sprite(ResourceId sheet, SheetRect r, int32_t x, int32_t y) {
     args.iy = r.y;
     args.w = r.w;
     args.h = r.h;
-    args.scale_x = args.scale_y = 1.0f;
     ORVEX_DrawImage(&args);
 }
 

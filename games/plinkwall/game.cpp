@@ -66,14 +66,15 @@ Controls read_controls(Game* g) {
     g->mouse_x = x;
     g->mouse_y = y;
     g->mouse_seen = true;
-    c.launch = input_pressed("launch");
-    c.back = input_pressed("back");
+    // Presses, not the turn's last edge: a tap within one turn still launches.
+    c.launch = input_presses("launch") > 0;
+    c.back = input_presses("back") > 0;
     return c;
 }
 
 // The window's own key follows the player's keyboard, also while a replay feeds the game.
 void fullscreen_key(void) {
-    if (ORVEX_GetLiveKeyState(SDL_SCANCODE_F11) == ORVEX_KEY_PRESSED) {
+    if (ORVEX_GetLiveKeyPresses(SDL_SCANCODE_F11) > 0) {
         ORVEX_SetFullscreen(!ORVEX_IsFullscreen());
     }
 }
@@ -90,7 +91,6 @@ void play_sounds(const Game* g) {
         if (!(bits & (1u << i)) || g->sounds[i] == 0) continue;
         ORVEX_PlaySoundArgs args{};
         args.id = g->sounds[i];
-        args.volume = 1.0f;
         ORVEX_PlaySound(&args);
     }
 }

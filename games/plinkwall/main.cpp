@@ -69,6 +69,7 @@ int main(int argc, char** argv) {
     if (ORVEX_PlayMusic(MUSIC_FILE, -1) != 0) {
         fprintf(stderr, "plinkwall: no sound device or music: playing silently\n");
     }
+    ORVEX_SetPauseWhenHidden(1);  // minimised, the game stands still, silent and idle
     ORVEX_MainLoop(options.check ? checked_frame : game_frame, &game);
     return ORVEX_FinishPlayback(&options);
 }
