@@ -4,15 +4,17 @@
 
 #include <cmath>
 #include <cstring>
+#include <numbers>
+#include <tuple>
 
 #include "rules.hpp"
 
 namespace {
 
-// A board in play on level 1 with no bricks but the one at (row, col), the ball at pixel
-// (x, y) moving (vx, vy) SUB units a turn.
-Board in_play(int32_t row, int32_t col, uint8_t brick, int32_t x, int32_t y, int32_t vx,
-              int32_t vy) {
+// A board in play on level 1, the ball at pixel (x, y) moving (vx, vy) SUB units a turn, with
+// no bricks but the one at (row, col).
+Board in_play(int32_t x, int32_t y, int32_t vx, int32_t vy, int32_t row = 0, int32_t col = 0,
+              uint8_t brick = BRICK_NONE) {
     Board b;
     board_title(&b, 0);
     b.phase = PHASE_PLAY;
@@ -24,10 +26,13 @@ Board in_play(int32_t row, int32_t col, uint8_t brick, int32_t x, int32_t y, int
     return b;
 }
 
-void step(Board* b, Controls c = {}) { board_step(b, &c); }
+// A board with the ball just under the brick at (row, col) of the given kind, rising at speed.
+Board under_brick(int32_t row, int32_t col, uint8_t brick, int32_t speed) {
+    const int32_t x = BRICKS_X + col * BRICK_PITCH_X + 20;
+    return in_play(x, BRICKS_Y + row * BRICK_PITCH_Y + BRICK_H + 1, 0, -speed, row, col, brick);
+}
 
-int32_t brick_left(int32_t col) { return BRICKS_X + col * BRICK_PITCH_X; }
-int32_t brick_top(int32_t row) { return BRICKS_Y + row * BRICK_PITCH_Y; }
+void step(Board* b, Controls c = {}) { board_step(b, &c); }
 
 }  // namespace
 
@@ -38,35 +43,48 @@ int32_t brick_top(int32_t row) { return BRICKS_Y + row * BRICK_PITCH_Y; }
 // the ball's speed, always upwards.
 TEST(PlinkwallRules, TheBatSendsTheBallUpAtAnAngleSetByWhereItStruck) {
     const int32_t half = (BAT_W + BALL_SIZE) / 2;
-    const struct {
-        int32_t offset;  // pixels from the bat's centre
-        double degrees;
-    } cases[] = {{0, 0},     {half / 2, 30}, {-half / 2, -30},
-                 {half, 60}, {-half, -60},   {3 * half, 60}};
-    for (const auto& c : cases) {
+    const std::pair<int32_t, double> cases[] = {{0, 0},     {half / 2, 30}, {-half / 2, -30},
+                                                {half, 60}, {-half, -60},   {3 * half, 60}};
+    for (const auto& [offset, degrees] : cases) {
+        SCOPED_TRACE(offset);
         Board b;
         board_title(&b, 0);
-        bat_bounce(&b, (b.bat_x + BAT_W / 2 + c.offset) * SUB);
-        const double angle = std::atan2(b.ball.vx, -b.ball.vy) * 180 / 3.14159265358979;
-        EXPECT_NEAR(angle, c.degrees, 1.0) << "offset " << c.offset;
-        EXPECT_LT(b.ball.vy, 0) << "offset " << c.offset;
+        bat_bounce(&b, (b.bat_x + BAT_W / 2 + offset) * SUB);
+        EXPECT_NEAR(std::atan2(b.ball.vx, -b.ball.vy) * 180 / std::numbers::pi, degrees, 1.0);
+        EXPECT_LT(b.ball.vy, 0);
         EXPECT_NEAR(std::hypot(b.ball.vx, b.ball.vy), ball_speed(&b), 1.0);
     }
 }
 
 TEST(PlinkwallRules, TheBallBouncesOnTheBatOnlyWhenItFallsOntoIt) {
-    const struct {
-        int32_t x;  // the ball's left edge, the bat centred at (FIELD_W - BAT_W) / 2
-        bool bounces;
-    } cases[] = {{FIELD_W / 2, true},
-                 {(FIELD_W - BAT_W) / 2 - 2, true},
-                 {100, false},
-                 {(FIELD_W + BAT_W) / 2 + 4, false}};
-    for (const auto& c : cases) {
-        Board b = in_play(0, 0, BRICK_NONE, c.x, BAT_Y - BALL_SIZE - 2, 0, 4 * SUB);
+    // The ball's left edge, the bat centred at (FIELD_W - BAT_W) / 2.
+    const std::pair<int32_t, bool> cases[] = {{FIELD_W / 2, true},
+                                              {(FIELD_W - BAT_W) / 2 - 2, true},
+                                              {100, false},
+                                              {(FIELD_W + BAT_W) / 2 + 4, false}};
+    for (const auto& [x, bounces] : cases) {
+        Board b = in_play(x, BAT_Y - BALL_SIZE - 2, 0, 4 * SUB);
         step(&b);
-        EXPECT_EQ(b.ball.vy < 0, c.bounces) << "x " << c.x;
-        EXPECT_EQ((b.sounds & SOUND_BAT) != 0, c.bounces) << "x " << c.x;
+        EXPECT_EQ(b.ball.vy < 0, bounces) << "x " << x;
+        EXPECT_EQ((b.sounds & SOUND_BAT) != 0, bounces) << "x " << x;
+    }
+}
+
+// From wherever the bat is, keys move it a step, a pointer centres it, and the walls stop it.
+TEST(PlinkwallRules, TheBatFollowsKeysOrPointerAndStaysBetweenTheWalls) {
+    const std::tuple<Controls, int32_t, int32_t> cases[] = {
+        {{1, false, 0, false, false}, 200, 200 + BAT_STEP},
+        {{-1, false, 0, false, false}, 200, 200 - BAT_STEP},
+        {{-1, false, 0, false, false}, WALL_LEFT + 2, WALL_LEFT},
+        {{1, true, 300, false, false}, 200, 300 - BAT_W / 2},
+        {{0, true, FIELD_W, false, false}, 200, WALL_RIGHT - BAT_W},
+        {{0, true, -50, false, false}, 200, WALL_LEFT},
+    };
+    for (const auto& [c, from, to] : cases) {
+        Board b = in_play(300, 300, 0, -SUB);
+        b.bat_x = from;
+        step(&b, c);
+        EXPECT_EQ(b.bat_x, to) << "from " << from;
     }
 }
 
@@ -74,19 +92,15 @@ TEST(PlinkwallRules, TheBallBouncesOnTheBatOnlyWhenItFallsOntoIt) {
 // Walls and bricks
 //------------------------------------------------------------------------------------------
 TEST(PlinkwallRules, WallsTurnTheBallBackAndKeepItInside) {
-    const struct {
-        int32_t x, y, vx, vy;
-        bool vx_turns, vy_turns;
-    } cases[] = {
+    const std::tuple<int32_t, int32_t, int32_t, int32_t, bool, bool> cases[] = {
         {WALL_LEFT + 1, 300, -5 * SUB, -2 * SUB, true, false},
         {WALL_RIGHT - BALL_SIZE - 1, 300, 5 * SUB, -2 * SUB, true, false},
         {300, WALL_TOP + 1, 1 * SUB, -5 * SUB, false, true},
     };
-    for (const auto& c : cases) {
-        Board b = in_play(0, 0, BRICK_NONE, c.x, c.y, c.vx, c.vy);
+    for (const auto& [x, y, vx, vy, vx_turns, vy_turns] : cases) {
+        Board b = in_play(x, y, vx, vy);
         step(&b);
-        EXPECT_EQ(b.ball.vx == -c.vx, c.vx_turns);
-        EXPECT_EQ(b.ball.vy == -c.vy, c.vy_turns);
+        EXPECT_EQ(std::pair(b.ball.vx == -vx, b.ball.vy == -vy), std::pair(vx_turns, vy_turns));
         EXPECT_GE(b.ball.x, WALL_LEFT * SUB);
         EXPECT_LE(b.ball.x, (WALL_RIGHT - BALL_SIZE) * SUB);
         EXPECT_GE(b.ball.y, WALL_TOP * SUB);
@@ -96,71 +110,54 @@ TEST(PlinkwallRules, WallsTurnTheBallBackAndKeepItInside) {
 
 // A plain brick breaks and scores by its row; a hard one cracks first and scores nothing
 // until its second hit. Either way the ball turns back, whatever its speed: it never passes
-// through.
-TEST(PlinkwallRules, BricksBreakScoreByRowAndHardOnesCrackFirst) {
-    const struct {
-        int32_t row;
-        uint8_t brick, after;
-        int32_t points;
-        uint32_t sound;
-    } cases[] = {
+// through. The last brick clears the wall, and the next level follows.
+TEST(PlinkwallRules, BricksBreakScoreByRowHardOnesCrackFirstAndTheLastClearsTheWall) {
+    const std::tuple<int32_t, uint8_t, uint8_t, int32_t, uint32_t> cases[] = {
         {5, BRICK_PLAIN, BRICK_NONE, 10, SOUND_BRICK},
         {0, BRICK_PLAIN, BRICK_NONE, 70, SOUND_BRICK},
         {0, BRICK_HARD, BRICK_CRACKED, 0, SOUND_HARD},
         {0, BRICK_CRACKED, BRICK_NONE, 70, SOUND_BRICK},
     };
     for (int32_t speed : {2 * SUB, 10 * SUB}) {
-        for (const auto& c : cases) {
-            Board b = in_play(c.row, 3, c.brick, brick_left(3) + 20, brick_top(c.row) + BRICK_H + 1,
-                              0, -speed);
+        for (const auto& [row, brick, after, points, sound] : cases) {
+            SCOPED_TRACE(testing::Message() << "row " << row << " speed " << speed);
+            Board b = under_brick(row, 3, brick, speed);
             step(&b);
-            EXPECT_EQ(b.bricks[c.row][3], c.after) << "row " << c.row << " speed " << speed;
-            EXPECT_EQ(b.score, c.points);
+            EXPECT_EQ(std::pair(b.bricks[row][3], b.score), std::pair(after, points));
             EXPECT_GT(b.ball.vy, 0);
-            EXPECT_GE(b.ball.y, (brick_top(c.row) + BRICK_H) * SUB);
-            EXPECT_TRUE(b.sounds & c.sound);
+            EXPECT_GE(b.ball.y, (BRICKS_Y + row * BRICK_PITCH_Y + BRICK_H) * SUB);
+            EXPECT_TRUE(b.sounds & sound);
         }
     }
-    EXPECT_EQ(brick_points(-1), 0);
-    EXPECT_EQ(brick_points(BRICK_ROWS), 0);
-}
+    EXPECT_EQ(std::pair(brick_points(-1), brick_points(BRICK_ROWS)), std::pair(0, 0));
 
-TEST(PlinkwallRules, TheLastBrickClearsTheWallAndTheNextLevelFollows) {
-    Board b =
-        in_play(2, 4, BRICK_PLAIN, brick_left(4) + 20, brick_top(2) + BRICK_H + 1, 0, -3 * SUB);
+    Board b = under_brick(2, 4, BRICK_PLAIN, 3 * SUB);
     b.bricks_left = 1;
     step(&b);
     EXPECT_EQ(b.phase, PHASE_CLEARED);
     EXPECT_TRUE(b.sounds & SOUND_LEVEL);
     for (int32_t i = 0; i < CLEARED_TURNS; ++i) step(&b);
-    EXPECT_EQ(b.phase, PHASE_SERVE);
-    EXPECT_EQ(b.level, 2);
+    EXPECT_EQ(std::tuple(b.phase, b.level, b.score), std::tuple(PHASE_SERVE, 2, brick_points(2)));
     EXPECT_GT(b.bricks_left, 0);
-    EXPECT_EQ(b.score, brick_points(2));
 }
 
 //------------------------------------------------------------------------------------------
 // Lives and phases
 //------------------------------------------------------------------------------------------
 TEST(PlinkwallRules, AFallenBallCostsALifeAndTheLastOneEndsTheGame) {
-    const struct {
-        int32_t lives;
-        Phase phase;
-        uint32_t sound;
-        int32_t best;  // with a score of 500 and a best of 300 before
-    } cases[] = {{3, PHASE_LOST, SOUND_LOSE, 300}, {1, PHASE_OVER, SOUND_OVER, 500}};
-    for (const auto& c : cases) {
-        Board b = in_play(0, 0, BRICK_NONE, 300, FIELD_H - 1, 0, 4 * SUB);
-        b.lives = c.lives;
+    // Lives before, then the phase, the sound and the best score, from a score of 500 over 300.
+    const std::tuple<int32_t, Phase, uint32_t, int32_t> cases[] = {
+        {3, PHASE_LOST, SOUND_LOSE, 300}, {1, PHASE_OVER, SOUND_OVER, 500}};
+    for (const auto& [lives, phase, sound, best] : cases) {
+        Board b = in_play(300, FIELD_H - 1, 0, 4 * SUB);
+        b.lives = lives;
         b.score = 500;
         b.best = 300;
         step(&b);
-        EXPECT_EQ(b.phase, c.phase);
-        EXPECT_EQ(b.lives, c.lives - 1);
-        EXPECT_TRUE(b.sounds & c.sound);
-        EXPECT_EQ(b.best, c.best);
+        EXPECT_EQ(std::tuple(b.phase, b.lives, b.best), std::tuple(phase, lives - 1, best));
+        EXPECT_TRUE(b.sounds & sound);
     }
-    Board lost = in_play(0, 0, BRICK_NONE, 300, FIELD_H - 1, 0, 4 * SUB);
+    Board lost = in_play(300, FIELD_H - 1, 0, 4 * SUB);
     for (int32_t i = 0; i <= LOST_TURNS; ++i) step(&lost);
     EXPECT_EQ(lost.phase, PHASE_SERVE);
     EXPECT_EQ(lost.ball.y, (BAT_Y - BALL_SIZE) * SUB);  // back on the bat
@@ -170,54 +167,27 @@ TEST(PlinkwallRules, AFallenBallCostsALifeAndTheLastOneEndsTheGame) {
 // back to the title (keeping the best score), and leave from the title.
 TEST(PlinkwallRules, LaunchAndBackMoveBetweenTitlePlayAndGameOver) {
     const Controls launch = {0, false, 0, true, false}, back = {0, false, 0, false, true};
-    const struct {
-        Phase phase;
-        int32_t timer;
-        Controls c;
-        Phase then;
-        bool quit;
-        int32_t lives, score, best;
-    } cases[] = {
-        {PHASE_TITLE, 5, launch, PHASE_SERVE, false, START_LIVES, 0, 90},
-        {PHASE_TITLE, 5, back, PHASE_TITLE, true, 0, 40, 90},
-        {PHASE_SERVE, 5, launch, PHASE_PLAY, false, 2, 40, 90},
-        {PHASE_PLAY, 5, back, PHASE_TITLE, false, 0, 0, 90},
-        {PHASE_OVER, 2, launch, PHASE_OVER, false, 0, 40, 90},
-        {PHASE_OVER, OVER_WAIT, launch, PHASE_SERVE, false, START_LIVES, 0, 90},
-        {PHASE_OVER, 2, back, PHASE_TITLE, false, 0, 0, 90},
+    // From a phase and its timer, with lives and a score of 40 and a best of 90: the phase after
+    // the controls, whether the game quits, the lives and the score. The best stays.
+    const std::tuple<Phase, int32_t, Controls, Phase, bool, int32_t, int32_t> cases[] = {
+        {PHASE_TITLE, 5, launch, PHASE_SERVE, false, START_LIVES, 0},
+        {PHASE_TITLE, 5, back, PHASE_TITLE, true, 0, 40},
+        {PHASE_SERVE, 5, launch, PHASE_PLAY, false, 2, 40},
+        {PHASE_PLAY, 5, back, PHASE_TITLE, false, 0, 0},
+        {PHASE_OVER, 2, launch, PHASE_OVER, false, 0, 40},
+        {PHASE_OVER, OVER_WAIT, launch, PHASE_SERVE, false, START_LIVES, 0},
+        {PHASE_OVER, 2, back, PHASE_TITLE, false, 0, 0},
     };
-    for (const auto& c : cases) {
+    for (const auto& [phase, timer, c, then, quit, lives, score] : cases) {
         Board b;
         board_title(&b, 90);
-        b.phase = c.phase;
-        b.timer = c.timer;
-        b.lives = c.phase == PHASE_TITLE || c.phase == PHASE_OVER ? 0 : 2;
+        b.phase = phase;
+        b.timer = timer;
+        b.lives = phase == PHASE_TITLE || phase == PHASE_OVER ? 0 : 2;
         b.score = 40;
-        board_step(&b, &c.c);
-        EXPECT_EQ(b.phase, c.then) << "from phase " << c.phase;
-        EXPECT_EQ(b.quit, c.quit) << "from phase " << c.phase;
-        EXPECT_EQ(b.lives, c.lives) << "from phase " << c.phase;
-        EXPECT_EQ(b.score, c.score) << "from phase " << c.phase;
-        EXPECT_EQ(b.best, c.best) << "from phase " << c.phase;
-    }
-}
-
-TEST(PlinkwallRules, TheBatFollowsKeysOrPointerAndStaysBetweenTheWalls) {
-    const struct {
-        Controls c;
-        int32_t from, to;
-    } cases[] = {
-        {{1, false, 0, false, false}, 200, 200 + BAT_STEP},
-        {{-1, false, 0, false, false}, 200, 200 - BAT_STEP},
-        {{-1, false, 0, false, false}, WALL_LEFT + 2, WALL_LEFT},
-        {{1, true, 300, false, false}, 200, 300 - BAT_W / 2},
-        {{0, true, FIELD_W, false, false}, 200, WALL_RIGHT - BAT_W},
-        {{0, true, -50, false, false}, 200, WALL_LEFT},
-    };
-    for (const auto& c : cases) {
-        Board b = in_play(0, 0, BRICK_NONE, 300, 300, 0, -SUB);
-        b.bat_x = c.from;
-        board_step(&b, &c.c);
-        EXPECT_EQ(b.bat_x, c.to) << "from " << c.from;
+        step(&b, c);
+        EXPECT_EQ(std::tuple(b.phase, b.quit, b.lives, b.score, b.best),
+                  std::tuple(then, quit, lives, score, 90))
+            << "from phase " << phase;
     }
 }
