@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <cmath>
+#include <utility>
 
 #include "engine_state.hpp"
 
@@ -189,48 +190,36 @@ TEST(Letterbox, ExtremeCoordinatesSaturateInsteadOfOverflowing) {
 TEST(HighDpi, AtTwiceThePixelsThePictureSitsOnWholePixelsAndTheMouseFollows) {
     const LetterboxRect fit = letterbox_fit(2000, 1400, 640, 480, true);
     expect_fit(fit, 2.0f, 360, 220, 1280, 960);
-    struct Case {
-        int32_t window, logical;
-    };
-    for (const Case c : {Case{180, 0}, Case{500, 320}, Case{819, 639}, Case{179, -1}}) {
-        const int32_t pixel = window_to_pixels(c.window, 1000, 2000);
-        EXPECT_EQ(letterbox_to_logical(pixel, fit.x, fit.scale), c.logical) << c.window;
+    const std::pair<int32_t, int32_t> moves[] = {{180, 0}, {500, 320}, {819, 639}, {179, -1}};
+    for (const auto& [window, logical] : moves) {
+        const int32_t pixel = window_to_pixels(window, 1000, 2000);
+        EXPECT_EQ(letterbox_to_logical(pixel, fit.x, fit.scale), logical) << window;
     }
 }
 
 TEST(HighDpi, WindowUnitsBecomeOutputPixelsSafely) {
-    struct Case {
+    const struct {
         int32_t v, window, pixels, want;
-    };
-    const Case cases[] = {
-        {100, 640, 640, 100},
-        {100, 640, 1280, 200},
-        {101, 640, 960, 151},
-        {-3, 100, 200, -6},
-        {7, 0, 1280, 7},
-        {7, 640, 0, 7},
-        {INT32_MAX, 1, 4, INT32_MAX},
-        {INT32_MIN, 1, 4, INT32_MIN},
-    };
-    for (const Case& c : cases)
+    } cases[] = {{100, 640, 640, 100}, {100, 640, 1280, 200}, {101, 640, 960, 151},
+                 {-3, 100, 200, -6},   {7, 0, 1280, 7},       {7, 640, 0, 7}};
+    for (const auto& c : cases)
         EXPECT_EQ(window_to_pixels(c.v, c.window, c.pixels), c.want)
             << c.v << " " << c.window << " " << c.pixels;
+    EXPECT_EQ(window_to_pixels(INT32_MAX, 1, 4), INT32_MAX);
+    EXPECT_EQ(window_to_pixels(INT32_MIN, 1, 4), INT32_MIN);
 }
 
 // 125% stays at 1, 150% and 200% open at 2, and a window that would not fit the desktop
 // is opened smaller.
 TEST(HighDpi, TheWindowOpensAtTheDisplaysWholeScaleThatFits) {
-    struct Case {
+    const struct {
         float dpi;
         int32_t usable_w, usable_h, want;
-    };
-    const Case cases[] = {
-        {96.0f, 1920, 1040, 1},  {120.0f, 1920, 1040, 1}, {144.0f, 1920, 1040, 2},
-        {192.0f, 3840, 2100, 2}, {288.0f, 3840, 2100, 3}, {192.0f, 1280, 800, 1},
-        {288.0f, 1920, 1040, 2}, {0.0f, 1920, 1040, 1},   {-96.0f, 0, 0, 1},
-        {NAN, 1920, 1040, 1},    {1e9f, 0, 0, 16},        {192.0f, 0, 0, 2},
-    };
-    for (const Case& c : cases)
+    } cases[] = {{96.0f, 1920, 1040, 1},  {120.0f, 1920, 1040, 1}, {144.0f, 1920, 1040, 2},
+                 {192.0f, 3840, 2100, 2}, {288.0f, 3840, 2100, 3}, {192.0f, 1280, 800, 1},
+                 {288.0f, 1920, 1040, 2}, {0.0f, 1920, 1040, 1},   {-96.0f, 0, 0, 1},
+                 {NAN, 1920, 1040, 1},    {1e9f, 0, 0, 16},        {192.0f, 0, 0, 2}};
+    for (const auto& c : cases)
         EXPECT_EQ(display_window_scale(c.dpi, 640, 480, c.usable_w, c.usable_h), c.want)
             << c.dpi << " dpi on " << c.usable_w << "x" << c.usable_h;
 }

@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr int32_t KEY_A = SDL_SCANCODE_A;
+using namespace std::chrono_literals;
 
 struct HiddenLog {
     int calls = 0;
@@ -18,12 +18,12 @@ struct HiddenLog {
     uint64_t at_ms[4] = {};
 };
 
-// Holds A from the first turn and hides the window in the second.
+// Notes what each of the first turns sees of A and the window, and hides it in the second.
 int32_t hiding_frame(void* user) {
     HiddenLog* log = static_cast<HiddenLog*>(user);
     const int i = log->calls++;
     if (i < 4) {
-        log->key[i] = ORVEX_GetKeyState(KEY_A);
+        log->key[i] = ORVEX_GetKeyState(SDL_SCANCODE_A);
         log->at_ms[i] = SDL_GetTicks64();
         log->hidden[i] = (SDL_GetWindowFlags(orvex.video.window) & SDL_WINDOW_HIDDEN) != 0;
     }
@@ -31,30 +31,28 @@ int32_t hiding_frame(void* user) {
     return log->calls == log->stop_at ? 1 : 0;
 }
 
-}  // namespace
-
-class HiddenLoop : public EngineTest {
-protected:
+struct HiddenLoop : EngineTest {
     void TearDown() override {
         ORVEX_SetPauseWhenHidden(0);
         EngineTest::TearDown();
     }
 };
 
+}  // namespace
+
 TEST_F(HiddenLoop, RestsUntilAQuitAndTheNextTurnSeesTheKeyLetGoMeanwhile) {
     start();
     ORVEX_SetPauseWhenHidden(1);
-    push_key(KEY_A, true);
+    push_key(SDL_SCANCODE_A, true);
     std::thread window_system([] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        push_key(KEY_A, false);
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        std::this_thread::sleep_for(300ms);
+        push_key(SDL_SCANCODE_A, false);
+        std::this_thread::sleep_for(100ms);
         push_quit();
     });
     HiddenLog log;
-    const int32_t result = ORVEX_MainLoop(hiding_frame, &log);
+    EXPECT_EQ(ORVEX_MainLoop(hiding_frame, &log), 0);
     window_system.join();
-    EXPECT_EQ(result, 0);
     ASSERT_EQ(log.calls, 3);  // two turns shown, then only the turn that takes the quit
     EXPECT_EQ(log.key[0], ORVEX_KEY_PRESSED);
     EXPECT_EQ(log.key[1], ORVEX_KEY_DOWN);
