@@ -35,8 +35,7 @@ bool ORVEX_IsAudioOpen(void) { return orvex.config.mixer != 0; }
 // Halts and frees the current music, if any.
 static void drop_music(void) {
     if (Mix_PlayingMusic()) Mix_HaltMusic();
-    if (music) Mix_FreeMusic(music);
-    music = nullptr;
+    audio_close_music();
 }
 
 int32_t ORVEX_PlayMusic(const char* path, int32_t loops) {
