@@ -13,9 +13,18 @@ binary="$2"
 #-------------------------------------------------------------------------------------------
 # Probes
 #-------------------------------------------------------------------------------------------
-# cpu_ns: the processor time its threads have had so far, in nanoseconds (the scheduler's
-# exact count; /proc/PID/stat's ticks are a hundredth of a second coarse).
-cpu_ns() { cat /proc/"$E2E_APP_PID"/task/*/schedstat 2>/dev/null | awk '{s += $1} END {print s}'; }
+# cpu_ns [audio]: the processor time the game's own threads have had so far, in nanoseconds
+# (the scheduler's exact count; /proc/PID/stat's ticks are a hundredth of a second coarse);
+# with "audio", that of SDL's sound device thread instead, which the disk driver keeps busy
+# writing its file whatever the game does (a sound card's thread sleeps on the card).
+cpu_ns() {
+  local task sum=0
+  for task in /proc/"$E2E_APP_PID"/task/*; do
+    case "$(cat "$task/comm" 2>/dev/null)" in SDLAudio*) [ "${1:-}" = audio ] ;; *) [ -z "${1:-}" ] ;; esac &&
+      sum=$((sum + $(cut -d' ' -f1 "$task/schedstat" 2>/dev/null || echo 0)))
+  done
+  echo "$sum"
+}
 
 # sound_over SECONDS: how many bytes the device received over the next SECONDS are not zero
 # (zero is silence for the signed samples the game plays); -1 when it received none.
@@ -66,11 +75,11 @@ start_game() {
 #-------------------------------------------------------------------------------------------
 # Cases
 #-------------------------------------------------------------------------------------------
-# Shown, then minimised for 5 s, then shown again: minimised the game uses under 0.5% of a
-# core (25 ms in 5 s) and sends only silence; back, it draws and plays again; a quit while
+# Shown, then minimised for 5 s, then shown again: minimised the game's threads use under
+# 0.5% of a core (25 ms in 5 s) and it sends only silence; back, it draws and plays again; a quit while
 # minimised still ends it with status 0.
 hidden_rests() {
-  local shown hidden before status=0
+  local shown hidden before before_audio status=0
   start_game || return 1
   sleep 1
   before="$(cpu_ns)"
@@ -78,10 +87,11 @@ hidden_rests() {
   shown=$(($(cpu_ns) - before))
   minimise "$GAME_ID" || return 1
   sleep 0.5  # what was already in the device's buffer
-  before="$(cpu_ns)"
+  before="$(cpu_ns)" before_audio="$(cpu_ns audio)"
   expect_silence "while minimised" 5 || return 1
   hidden=$(($(cpu_ns) - before))
-  echo "processor time over 5 s: shown $((shown / 1000000)) ms, minimised $((hidden / 1000000)) ms"
+  echo "processor time over 5 s: shown $((shown / 1000000)) ms, minimised $((hidden / 1000000)) ms" \
+    "(and the disk sound driver's thread $((($(cpu_ns audio) - before_audio) / 1000000)) ms)"
   [ "$hidden" -lt 25000000 ] || { echo "e2e: minimised it used over 25 ms in 5 s" >&2; return 1; }
   xdotool windowactivate "$GAME_ID" && wait_viewable "$GAME_ID" || return 1
   sleep 0.5
